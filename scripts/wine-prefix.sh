@@ -12,6 +12,9 @@ stamp="$prefix/.lanjing-ready"
 [ -f "$stamp" ] && exit 0
 
 mkdir -p "$(dirname "$prefix")"
+# Wine takes only an absolute prefix.
+prefix="$(cd "$(dirname "$prefix")" && pwd)/$(basename "$prefix")"
+stamp="$prefix/.lanjing-ready"
 # Several test processes may start at once: one makes the prefix, the rest wait.
 lock="$prefix.lock"
 while ! mkdir "$lock" 2>/dev/null; do
@@ -47,6 +50,9 @@ link="wqy-microhei.ttc,WenQuanYi Micro Hei"
       sed 's/^ //; s/ $//; s/ /,00,/g; s/$/,00,00,00,00,00/'
     printf '\n'
   done
+  # No window manager on the test display: Wine draws the frames and captions
+  # itself, so screenshots show them and windows sit where the program puts them.
+  printf '\n[HKEY_CURRENT_USER\\Software\\Wine\\X11 Driver]\n"Decorated"="N"\n"Managed"="N"\n'
   printf '\n[HKEY_CURRENT_USER\\Software\\Wine\\WineDbg]\n"ShowCrashDialog"=dword:00000000\n'
 } >"$reg"
 "$wine" regedit /S "$reg" >/dev/null 2>&1
