@@ -1,0 +1,155 @@
+// Character-set conversion: UTF-8 and code page 936 through UTF-16, as Windows does it.
+#include <gtest/gtest.h>
+
+#include <random>
+
+#include "text/charset.h"
+
+namespace lj {
+namespace {
+
+text utf16le(std::initializer_list<char16_t> units) {
+  text s;
+  for (char16_t u : units) {
+    s.push_back(static_cast<char>(u & 0xFF));
+    s.push_back(static_cast<char>(u >> 8));
+  }
+  return s;
+}
+
+bytes asBytes(const text& s) { return bytes(s.begin(), s.end()); }
+
+struct ConvCase {
+  const char* what;
+  text in;
+  text expected;
+};
+
+// UTF-8 to code page 936, including what the platform makes of broken input.
+const ConvCase utf8Cases[] = {
+    {"empty", "", ""},
+    {"ASCII unchanged", "Hello, world! ~", "Hello, world! ~"},
+    {"two characters", "\xE4\xBD\xA0\xE5\xA5\xBD", "\xC4\xE3\xBA\xC3"},
+    {"euro sign", "\xE2\x82\xAC", "\x80"},
+    {"full-width digit", "\xEF\xBC\x98", "\xA3\xB8"},
+    {"ideographic space", "\xE3\x80\x80", "\xA1\xA1"},
+    {"GBK extension character", "\xE4\xB8\x82", "\x81\x40"},  // U+4E02
+    {"mixed", "a\xE4\xBD\xA0" "b", "a\xC4\xE3" "b"},
+    {"character outside 936", "x\xE0\xB8\x81y", "x?y"},  // Thai U+0E01
+    {"supplementary character: one ? per surrogate", "\xF0\x9F\x98\x80", "??"},
+    {"stray continuation byte", "a\x80" "b", "a?b"},
+    {"bytes never in UTF-8", "\xFE\xFF", "??"},
+    {"truncated at the end", "a\xE4\xBD", "a?"},
+    {"truncated before ASCII", "\xE4\xBD" "A", "?A"},
+    {"lead byte then lead byte", "\xC3\xE4\xBD\xA0", "?\xC4\xE3"},
+    {"overlong two bytes", "\xC0\xAF", "??"},
+    {"overlong three bytes", "\xE0\x80\xAF", "???"},
+    {"encoded surrogate", "\xED\xA0\x80", "???"},
+    {"beyond U+10FFFF", "\xF4\x90\x80\x80", "????"},
+    {"last character", "\xF4\x8F\xBF\xBF", "??"},
+    {"zero byte ends the text", text("ab\0\xE4\xBD\xA0", 6), "ab"},
+};
+
+TEST(Charset, Utf8ToAnsi) {
+  for (const ConvCase& c : utf8Cases) EXPECT_EQ(utf8ToAnsi(c.in), c.expected) << c.what;
+}
+
+// The one-pass route must give what the two conversions through UTF-16 give.
+TEST(Charset, Utf8ToAnsiEqualsTheTwoSteps) {
+  auto twoSteps = [](const text& t) { return wideToMultiByte(multiByteToWide(t), codePageGbk); };
+  for (const ConvCase& c : utf8Cases) EXPECT_EQ(utf8ToAnsi(c.in), twoSteps(c.in)) << c.what;
+
+  std::mt19937 rng(65001);
+  const unsigned char pieces[] = {'a', 0x80, 0xBF, 0xC2, 0xDF, 0xE0, 0xE4, 0xED, 0xEF, 0xF0, 0xF4, 0xF5, 0xA0, 0x9F, 0x8F, 0x90};
+  for (int round = 0; round < 5000; ++round) {
+    text t(rng() % 16, ' ');
+    for (char& ch : t) ch = static_cast<char>(pieces[rng() % sizeof pieces]);
+    ASSERT_EQ(utf8ToAnsi(t), twoSteps(t)) << "round " << round;
+  }
+}
+
+TEST(Charset, MultiByteToWide) {
+  struct Case {
+    const char* what;
+    text in;
+    std::optional<int> codePage;
+    text expected;
+  } cases[] = {
+      {"empty gives the empty buffer", "", std::nullopt, ""},
+      {"ASCII: 2k + 2 bytes", "abc", std::nullopt, utf16le({'a', 'b', 'c', 0})},
+      {"UTF-8 by default", "\xE4\xBD\xA0\xE5\xA5\xBD", std::nullopt, utf16le({0x4F60, 0x597D, 0})},
+      {"surrogate pair", "\xF0\x9F\x98\x80", std::nullopt, utf16le({0xD83D, 0xDE00, 0})},
+      {"invalid UTF-8", "\xFF", std::nullopt, utf16le({0xFFFD, 0})},
+      {"code page 936", "\xC4\xE3" "a\x80", codePageGbk, utf16le({0x4F60, 'a', 0x20AC, 0})},
+      {"zero byte ends the text", text("a\0b", 3), std::nullopt, utf16le({'a', 0})},
+  };
+  for (const auto& c : cases) EXPECT_EQ(multiByteToWide(c.in, c.codePage), asBytes(c.expected)) << c.what;
+}
+
+TEST(Charset, WideToMultiByte) {
+  struct Case {
+    const char* what;
+    text in;
+    std::optional<int> codePage;
+    text expected;
+  } cases[] = {
+      {"no trailing spaces from the working text", utf16le({0x4F60, 0x597D, 0}), codePageGbk, "\xC4\xE3\xBA\xC3"},
+      {"ANSI code page, ASCII", utf16le({'o', 'k', 0}), std::nullopt, "ok"},
+      {"empty buffer", "", codePageGbk, ""},
+      {"only the terminator", utf16le({0}), codePageGbk, ""},
+      {"stops at the first zero unit", utf16le({'a', 0, 'b', 0}), codePageGbk, "a"},
+      {"lone surrogates", utf16le({0xD800, 'a', 0xDC00, 0}), codePageGbk, "?a?"},
+      {"euro", utf16le({0x20AC, 0}), codePageGbk, "\x80"},
+      {"to UTF-8", utf16le({0x4F60, 0xD83D, 0xDE00, 0}), codePageUtf8, "\xE4\xBD\xA0\xF0\x9F\x98\x80"},
+      // A malformed buffer is read only up to its end.
+      {"no terminator", utf16le({'a', 'b'}), codePageGbk, "ab"},
+      {"odd length", utf16le({'a', 'b'}) + "c", codePageGbk, "ab"},
+  };
+  for (const auto& c : cases) EXPECT_EQ(wideToMultiByte(asBytes(c.in), c.codePage), c.expected) << c.what;
+}
+
+TEST(Charset, AnsiToUtf8) {
+  const ConvCase cases[] = {
+      {"empty", "", ""},
+      {"ASCII", "a=1", "a=1"},
+      {"two characters", "\xC4\xE3\xBA\xC3", "\xE4\xBD\xA0\xE5\xA5\xBD"},
+      {"euro", "\x80", "\xE2\x82\xAC"},
+      {"zero byte ends the text", text("a\0\xC4\xE3", 4), "a"},
+  };
+  for (const ConvCase& c : cases) EXPECT_EQ(ansiToUtf8(c.in), c.expected) << c.what;
+}
+
+// Every GB2312 character survives the way to UTF-8 and back: the two
+// directions of the 936 tables agree.
+TEST(Charset, Gb2312RoundTrip) {
+  int checked = 0;
+  for (int lead = 0xB0; lead <= 0xF7; ++lead) {
+    for (int trail = 0xA1; trail <= 0xFE; ++trail) {
+      if (lead == 0xD7 && trail >= 0xFA) continue;  // unassigned
+      const text c{static_cast<char>(lead), static_cast<char>(trail)};
+      const std::string u = ansiToUtf8(c);
+      ASSERT_EQ(u.size(), 3u) << std::hex << lead << trail;
+      ASSERT_EQ(utf8ToAnsi(u), c) << std::hex << lead << trail;
+      ++checked;
+    }
+  }
+  EXPECT_EQ(checked, 6763);
+}
+
+// Broken input gives some result, never a crash.
+TEST(Charset, HostileInput) {
+  text high;
+  for (int b = 0x80; b <= 0xFF; ++b) high.push_back(static_cast<char>(b));
+  const text inputs[] = {"", high, "\x81", "a\xFE", high + high.substr(1), text(3, '\0')};
+  for (const text& t : inputs) {
+    (void)utf8ToAnsi(t);
+    (void)ansiToUtf8(t);
+    (void)multiByteToWide(t, codePageGbk);
+    (void)wideToMultiByte(asBytes(t), codePageGbk);
+    (void)wideToMultiByte(asBytes(t), codePageUtf8);
+  }
+  EXPECT_EQ(utf8ToAnsi(high), text(128, '?'));  // no byte 0x80..0xFF begins a valid sequence alone
+}
+
+}  // namespace
+}  // namespace lj
