@@ -56,6 +56,11 @@ link="wqy-microhei.ttc,WenQuanYi Micro Hei"
   printf '\n[HKEY_CURRENT_USER\\Software\\Wine\\WineDbg]\n"ShowCrashDialog"=dword:00000000\n'
 } >"$reg"
 "$wine" regedit /S "$reg" >/dev/null 2>&1
+# Debian's Wine does not find its own Marlett, which draws the caption
+# buttons: without it they show as the letters "0 1 r".
+if [ -f /usr/share/wine/fonts/marlett.ttf ]; then
+  cp /usr/share/wine/fonts/marlett.ttf "$prefix/drive_c/windows/Fonts/"
+fi
 # Let the registry reach the disk before anyone else starts Wine with it.
 /usr/lib/wine/wineserver -w
 touch "$stamp"
