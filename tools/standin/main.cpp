@@ -7,6 +7,7 @@
 
 #include <arpa/inet.h>
 #include <netinet/in.h>
+#include <netinet/tcp.h>
 #include <signal.h>
 #include <sys/socket.h>
 #include <unistd.h>
@@ -46,6 +47,9 @@ void acceptLoop(int listener, standin::Context& ctx) {
             ::close(fd);
             continue;
         }
+        // Replies go out as head and body writes; don't let Nagle hold the second back.
+        int one = 1;
+        ::setsockopt(fd, IPPROTO_TCP, TCP_NODELAY, &one, sizeof one);
         std::thread([fd, &ctx] {
             standin::serveConnection(fd, ctx);
             liveConnections.fetch_sub(1);
