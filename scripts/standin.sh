@@ -10,8 +10,12 @@ die() {
     exit 1
 }
 
+# A process that has ended but is not yet reaped counts as gone: nobody may
+# reap our orphaned service promptly.
 alive() {
-    kill -0 "$1" 2>/dev/null
+    kill -0 "$1" 2>/dev/null || return 1
+    state=$(sed -n 's/^[0-9]* (.*) \([A-Z]\).*/\1/p' "/proc/$1/stat" 2>/dev/null)
+    [ "$state" != Z ]
 }
 
 stop_pid() {
