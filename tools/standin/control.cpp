@@ -14,11 +14,11 @@ bool parseNumber(const std::string& s, T& out) {
 
 bool parseMode(const std::string& s, Mode& out) {
     static const std::pair<const char*, Mode> kModes[] = {
-        {"close", Mode::close},         {"silent", Mode::silent},
-        {"stall", Mode::stall},         {"cut", Mode::cut},
+        {"close", Mode::close},           {"silent", Mode::silent},
+        {"stall", Mode::stall},           {"cut", Mode::cut},
         {"bigheaders", Mode::bigheaders}, {"hugebody", Mode::hugebody},
-        {"redirect", Mode::redirect},   {"redirectloop", Mode::redirectloop},
-        {"chunked", Mode::chunked},     {"garbage", Mode::garbage},
+        {"redirect", Mode::redirect},     {"redirectloop", Mode::redirectloop},
+        {"chunked", Mode::chunked},       {"garbage", Mode::garbage},
     };
     for (const auto& [name, mode] : kModes) {
         if (s == name) {
@@ -53,7 +53,8 @@ bool parseOverride(const std::vector<std::pair<std::string, std::string>>& query
             size_t start = 0;
             for (;;) {
                 size_t nl = value.find('\n', start);
-                std::string line = value.substr(start, nl == std::string::npos ? std::string::npos : nl - start);
+                std::string line =
+                    value.substr(start, nl == std::string::npos ? std::string::npos : nl - start);
                 if (!line.empty() && line.back() == '\r') line.pop_back();
                 if (!line.empty()) out.cookies.push_back(line);
                 if (nl == std::string::npos) break;

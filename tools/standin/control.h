@@ -13,7 +13,19 @@
 
 namespace standin {
 
-enum class Mode { none, close, silent, stall, cut, bigheaders, hugebody, redirect, redirectloop, chunked, garbage };
+enum class Mode {
+    none,
+    close,
+    silent,
+    stall,
+    cut,
+    bigheaders,
+    hugebody,
+    redirect,
+    redirectloop,
+    chunked,
+    garbage
+};
 
 struct Override {
     std::optional<int> status;

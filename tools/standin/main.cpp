@@ -107,7 +107,8 @@ int main(int argc, char** argv) {
     addr.sin_family = AF_INET;
     addr.sin_port = htons(static_cast<uint16_t>(port));
     addr.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-    if (::bind(listener, reinterpret_cast<sockaddr*>(&addr), sizeof addr) < 0 || ::listen(listener, 128) < 0) {
+    if (::bind(listener, reinterpret_cast<sockaddr*>(&addr), sizeof addr) < 0 ||
+        ::listen(listener, 128) < 0) {
         std::fprintf(stderr, "lj-standin: cannot listen on 127.0.0.1:%ld: %s\n", port, std::strerror(errno));
         return 1;
     }

@@ -14,7 +14,8 @@ constexpr const char* kBinary = "application/octet-stream";
 bool startsWith(const std::string& s, std::string_view prefix) { return s.rfind(prefix, 0) == 0; }
 
 Reply noteRoute(const Request& req, const Context& ctx) {
-    const std::string key = percentDecode(std::string_view(req.path).substr(std::string_view(kNotePrefix).size()));
+    const std::string key =
+        percentDecode(std::string_view(req.path).substr(std::string_view(kNotePrefix).size()));
     const Note* note = ctx.notes.byKey(key);
     if (!note) return simpleReply(404, kJson, R"({"error":"note not found"})");
     if (queryValue(parseQuery(req.query), "cstk") != ctx.token) {
@@ -24,7 +25,8 @@ Reply noteRoute(const Request& req, const Context& ctx) {
 }
 
 Reply fileRoute(const Request& req, const Context& ctx) {
-    const std::string fileId = percentDecode(std::string_view(req.path).substr(std::string_view(kFilePrefix).size()));
+    const std::string fileId =
+        percentDecode(std::string_view(req.path).substr(std::string_view(kFilePrefix).size()));
     const std::string key = queryValue(parseQuery(req.query), "shareKey");
     const Note* note = ctx.notes.byFile(fileId, key);
     if (!note) return simpleReply(404, kJson, R"({"error":"file not found"})");

@@ -34,7 +34,8 @@ bool sendChunked(Connection& conn, BodySource& body, uint64_t chunk) {
         size_t n = body.read(piece.data(), piece.size());
         if (n == 0) break;
         std::snprintf(sizeLine, sizeof sizeLine, "%zx\r\n", n);
-        if (!conn.sendAll(sizeLine) || !conn.sendAll(std::string_view(piece.data(), n)) || !conn.sendAll("\r\n")) {
+        if (!conn.sendAll(sizeLine) || !conn.sendAll(std::string_view(piece.data(), n)) ||
+            !conn.sendAll("\r\n")) {
             return false;
         }
     }
@@ -86,8 +87,10 @@ Reply controlReply(const Request& req, Context& ctx) {
         ctx.state.setOverride(path, std::move(o));
         return simpleReply(200, "text/plain", "ok");
     }
-    if (what == "log") return simpleReply(200, "application/octet-stream", ctx.state.lastRequest(queryValue(query, "path")));
-    if (what == "count") return simpleReply(200, "text/plain", std::to_string(ctx.state.count(queryValue(query, "path"))));
+    if (what == "log")
+        return simpleReply(200, "application/octet-stream", ctx.state.lastRequest(queryValue(query, "path")));
+    if (what == "count")
+        return simpleReply(200, "text/plain", std::to_string(ctx.state.count(queryValue(query, "path"))));
     return simpleReply(404, "text/plain", "unknown control route");
 }
 
@@ -104,7 +107,8 @@ Reply overriddenReply(const Request& req, const Context& ctx, const Override& o)
         if (o.title) {
             const Note* note = nullptr;
             if (req.path.rfind(kNotePrefix, 0) == 0) {
-                note = ctx.notes.byKey(percentDecode(std::string_view(req.path).substr(std::string_view(kNotePrefix).size())));
+                note = ctx.notes.byKey(
+                    percentDecode(std::string_view(req.path).substr(std::string_view(kNotePrefix).size())));
             }
             r.type = o.type.value_or("application/json; charset=utf-8");
             r.body = stringBody(noteReplyBody(note ? note->fileId : kUnknownFileId, *o.title));

@@ -47,7 +47,8 @@ bool hasToken(std::string_view list, std::string_view token) {
 bool lastTokenIs(std::string_view list, std::string_view token) {
     std::string l = lower(list);
     size_t comma = l.rfind(',');
-    std::string_view last = comma == std::string::npos ? std::string_view(l) : std::string_view(l).substr(comma + 1);
+    std::string_view last =
+        comma == std::string::npos ? std::string_view(l) : std::string_view(l).substr(comma + 1);
     return trim(last) == token;
 }
 

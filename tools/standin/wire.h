@@ -22,9 +22,9 @@ struct Request {
 };
 
 enum class ReadResult {
-    ok,        // a whole request was read
-    closed,    // the client went away (or stayed idle too long) before a request began
-    bad,       // the bytes are not an HTTP request we can frame
+    ok,      // a whole request was read
+    closed,  // the client went away (or stayed idle too long) before a request began
+    bad,     // the bytes are not an HTTP request we can frame
     headTooLarge,
     bodyTooLarge,
 };

@@ -111,7 +111,8 @@ public:
         std::string body;
         std::string header(const std::string& name) const {
             for (const auto& h : headers) {
-                if (strncasecmp(h.c_str(), (name + ": ").c_str(), name.size() + 2) == 0) return h.substr(name.size() + 2);
+                if (strncasecmp(h.c_str(), (name + ": ").c_str(), name.size() + 2) == 0)
+                    return h.substr(name.size() + 2);
             }
             return "";
         }
@@ -173,7 +174,8 @@ TEST_F(StandinWire, EchoKeepsTheRequestBytes) {
         "POST /echo/chunked HTTP/1.1\r\nHost: x\r\nTransfer-Encoding: chunked\r\n\r\n"
         "3;ext=1\r\nabc\r\nA\r\n0123456789\r\n0\r\nTrailer: t\r\n\r\n",
         "GET /echo/lf HTTP/1.1\nHost: x\n\n",
-        "GET http://unresolvable.invalid:8080/echo/p?q=%00 HTTP/1.1\r\nHost: unresolvable.invalid:8080\r\n\r\n",
+        "GET http://unresolvable.invalid:8080/echo/p?q=%00 HTTP/1.1\r\nHost: "
+        "unresolvable.invalid:8080\r\n\r\n",
         "GET /echo?v=%E4%BD%A0 HTTP/1.0\r\n\r\n",
     };
     for (const std::string& request : cases) {
@@ -210,7 +212,8 @@ TEST_F(StandinWire, ExpectContinueGetsAnInterimReply) {
     EXPECT_EQ(c.line(), "HTTP/1.1 100 Continue");
     EXPECT_EQ(c.line(), "");
     c.send("body");
-    EXPECT_EQ(c.response().body, "POST /echo HTTP/1.1\r\nExpect: 100-continue\r\nContent-Length: 4\r\n\r\nbody");
+    EXPECT_EQ(c.response().body,
+              "POST /echo HTTP/1.1\r\nExpect: 100-continue\r\nContent-Length: 4\r\n\r\nbody");
 }
 
 TEST_F(StandinWire, UnframeableRequestsGet400AndAClose) {
@@ -238,7 +241,9 @@ TEST_F(StandinWire, UnframeableRequestsGet400AndAClose) {
 // A client may vanish at any point; the service must go on serving others.
 TEST_F(StandinWire, SurvivesClientsThatGoAway) {
     ASSERT_EQ(roundTrip(get("/_standin/override?path=/huge&mode=hugebody&size=4000000000")).status, 200);
-    ASSERT_EQ(roundTrip(get("/_standin/override?path=/stall&mode=stall&after=2&ms=600000&body=abcdef")).status, 200);
+    ASSERT_EQ(
+        roundTrip(get("/_standin/override?path=/stall&mode=stall&after=2&ms=600000&body=abcdef")).status,
+        200);
     ASSERT_EQ(roundTrip(get("/_standin/override?path=/silent&mode=silent")).status, 200);
     const std::string prefixes[] = {
         "GE",
@@ -293,7 +298,8 @@ TEST_F(StandinWire, OverrideValuesKeepAnyByte) {
         {"", ""},
     };
     for (const Case& c : cases) {
-        ASSERT_EQ(roundTrip(get(std::string("/_standin/override?path=%2Fbytes&body=") + c.encoded)).status, 200);
+        ASSERT_EQ(roundTrip(get(std::string("/_standin/override?path=%2Fbytes&body=") + c.encoded)).status,
+                  200);
         EXPECT_EQ(roundTrip(get("/bytes")).body, c.bytes) << c.encoded;
     }
 }
