@@ -3,8 +3,10 @@
 // Windows' results for flags 0. The code page 936 tables are read once from
 // glibc's iconv "CP936", which maps the euro sign to 0x80 as Windows does.
 #include <iconv.h>
+#include <sys/mman.h>
 
 #include <array>
+#include <bit>
 #include <cstdint>
 #include <cstring>
 #include <memory>
@@ -26,6 +28,8 @@ struct Cp936Tables {
   std::array<char16_t, 65536> dbcs{};
   // Indexed by the UTF-16 unit: 1..0xFF a one-byte code, 0x8140.. a two-byte code, 0 = none.
   std::array<std::uint16_t, 65536> encode{};
+  // The same as the bytes in output order (first byte lowest) with their count from bit 16.
+  std::array<std::uint32_t, 65536> packed{};
 };
 
 // One character through iconv; false when it has no mapping.
@@ -40,6 +44,21 @@ bool convertOne(iconv_t cd, const char* in, std::size_t inLen, char* out, std::s
   return true;
 }
 
+void fillPacked(Cp936Tables& tables) {
+  for (std::size_t u = 0; u < tables.encode.size(); ++u) {
+    const std::uint32_t code = tables.encode[u];
+    if (u >= 0xD800 && u <= 0xDFFF) {
+      tables.packed[u] = 1u << 16 | defaultByte;
+    } else if (code == 0) {
+      tables.packed[u] = u == 0 ? 1u << 16 : (1u << 16 | defaultByte);
+    } else if (code < 0x100) {
+      tables.packed[u] = 1u << 16 | code;
+    } else {
+      tables.packed[u] = 2u << 16 | (code & 0xFF) << 8 | code >> 8;
+    }
+  }
+}
+
 std::unique_ptr<Cp936Tables> buildCp936Tables() {
   auto tables = std::make_unique<Cp936Tables>();
   iconv_t toWide = iconv_open("UTF-16LE", "CP936");
@@ -50,6 +69,7 @@ std::unique_ptr<Cp936Tables> buildCp936Tables() {
       tables->single[c] = static_cast<char16_t>(c);
       tables->encode[c] = static_cast<std::uint16_t>(c);
     }
+    fillPacked(*tables);
     return tables;
   }
   char out[8];
@@ -82,6 +102,7 @@ std::unique_ptr<Cp936Tables> buildCp936Tables() {
   }
   iconv_close(toWide);
   iconv_close(fromWide);
+  fillPacked(*tables);
   return tables;
 }
 
@@ -233,6 +254,25 @@ std::string unitsToUtf8(const char16_t* u, std::size_t n) {
   return out;
 }
 
+// A zero-filled text of n bytes. A large one first gets the advice to use
+// huge pages: touching a fresh 64 MB buffer page by page otherwise costs far
+// more than the conversion that fills it.
+text workingText(std::size_t n) {
+  text out;
+  out.reserve(n);
+#ifdef MADV_HUGEPAGE
+  constexpr std::uintptr_t hugePage = std::uintptr_t{2} << 20;
+  if (n >= 4 * hugePage) {
+    const auto begin = reinterpret_cast<std::uintptr_t>(out.data());
+    const std::uintptr_t first = (begin + hugePage - 1) & ~(hugePage - 1);
+    const std::uintptr_t last = (begin + n) & ~(hugePage - 1);
+    if (last > first) madvise(reinterpret_cast<void*>(first), last - first, MADV_HUGEPAGE);  // advice only
+  }
+#endif
+  out.resize(n);
+  return out;
+}
+
 bool isGbk(int codePage) { return codePage == codePageAnsi || codePage == codePageGbk; }
 
 // UTF-16LE units of `w` up to (not including) its first zero unit; a buffer
@@ -282,7 +322,7 @@ text wideToMultiByte(const bytes& w, std::optional<int> codePage) {
   if (units.empty() || (cp != codePageUtf8 && !isGbk(cp))) return text();
   if (cp == codePageUtf8) return unitsToUtf8(units.data(), units.size());
   const Cp936Tables& tab = cp936();
-  text out(2 * units.size(), '\0');
+  text out = workingText(2 * units.size());
   char* end = out.data();
   for (char16_t u : units) end = encode936(tab, u, end);
   out.resize(static_cast<std::size_t>(end - out.data()));
@@ -292,30 +332,49 @@ text wideToMultiByte(const bytes& w, std::optional<int> codePage) {
 text utf8ToAnsi(const text& t) {
   // One pass equal to multiByteToWide(t) then wideToMultiByte(.., 936): every
   // UTF-8 sequence gives at most as many bytes as it has, so the input's
-  // length is always room enough.
+  // length is always room enough, and writing two bytes for a sequence of two
+  // or more never passes the end.
   const std::string_view in = untilZero(t);
   if (in.empty()) return text();
   const Cp936Tables& tab = cp936();
   const auto* s = reinterpret_cast<const unsigned char*>(in.data());
   const std::size_t n = in.size();
-  text out(n, '\0');
+  text out = workingText(n);
   char* o = out.data();
   std::size_t i = 0;
   while (i < n) {
-    // ASCII runs go through eight bytes at a time.
-    while (i + 8 <= n) {
-      std::uint64_t word;
-      std::memcpy(&word, s + i, 8);
-      if (word & 0x8080808080808080ull) break;
-      std::memcpy(o, s + i, 8);
-      o += 8;
-      i += 8;
-    }
-    if (i >= n) break;
-    if (s[i] < 0x80) {
-      *o++ = static_cast<char>(s[i++]);
+    const unsigned c = s[i];
+    if (c < 0x80) {
+      if (i + 8 <= n) {
+        // Copy eight bytes, keep those before the first non-ASCII one.
+        std::uint64_t word;
+        std::memcpy(&word, s + i, 8);
+        std::memcpy(o, &word, 8);
+        const std::uint64_t high = word & 0x8080808080808080ull;
+        const std::size_t ascii = high ? static_cast<std::size_t>(std::countr_zero(high)) / 8 : 8;
+        o += ascii;
+        i += ascii;
+      } else {
+        *o++ = static_cast<char>(c);
+        ++i;
+      }
       continue;
     }
+    // The common case: a run of well-formed three-byte sequences.
+    const std::size_t runStart = i;
+    while (i + 2 < n) {
+      const unsigned lead = s[i];
+      const unsigned c1 = s[i + 1] ^ 0x80u;
+      const unsigned c2 = s[i + 2] ^ 0x80u;
+      const unsigned u = (lead & 0x0F) << 12 | c1 << 6 | c2;
+      if ((lead & 0xF0) != 0xE0 || (c1 | c2) >= 0x40 || u < 0x800 || (u >= 0xD800 && u <= 0xDFFF)) break;
+      const std::uint32_t packed = tab.packed[u];
+      o[0] = static_cast<char>(packed & 0xFF);
+      o[1] = static_cast<char>(packed >> 8 & 0xFF);
+      o += packed >> 16;
+      i += 3;
+    }
+    if (i != runStart) continue;
     std::size_t len;
     const char32_t cp = decodeUtf8(s, n, i, len);
     i += len;
