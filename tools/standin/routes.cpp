@@ -43,6 +43,11 @@ std::string noteReplyBody(const std::string& fileId, const std::string& title) {
     return R"({"pp":")" + fileId + R"(","tl":")" + title + R"("})";
 }
 
+bool hasNormalRoute(const std::string& path) {
+    return startsWith(path, kNotePrefix) || startsWith(path, kFilePrefix) || path == "/count1/count.asp" ||
+           path == "/ic.asp" || path == "/generate_204" || startsWith(path, "/echo");
+}
+
 Reply normalReply(const Request& req, const Context& ctx) {
     if (startsWith(req.path, kNotePrefix)) return noteRoute(req, ctx);
     if (startsWith(req.path, kFilePrefix)) return fileRoute(req, ctx);

@@ -29,4 +29,7 @@ inline constexpr const char* kUnknownFileId = "WEB000000000000000000000000000000
 
 Reply normalReply(const Request& req, const Context& ctx);
 
+// False for paths only the catch-all 404 answers.
+bool hasNormalRoute(const std::string& path);
+
 }  // namespace standin

@@ -102,7 +102,8 @@ std::string selfUrl(const Request& req) {
 
 Reply overriddenReply(const Request& req, const Context& ctx, const Override& o) {
     Reply r;
-    if (o.canned()) {
+    // A made-up path has no normal reply to decorate: start from 200 and an empty body.
+    if (o.canned() || !hasNormalRoute(req.path)) {
         r.status = o.status.value_or(200);
         if (o.title) {
             const Note* note = nullptr;

@@ -137,6 +137,7 @@ expect_body '0123' "cut"
 
 control "override?path=/m/big&mode=bigheaders&size=6000"
 get "$base/m/big"
+expect_status 200 "bigheaders on a path of its own"
 [ "$(grep '^X-Pad-' "$work/head" | wc -c)" = 6000 ] || fail "bigheaders: not 6000 bytes of header lines"
 
 control "override?path=/m/huge&mode=hugebody&size=20000000"
