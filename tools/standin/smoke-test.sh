@@ -1,7 +1,7 @@
 #!/bin/sh
 # Smoke check of lj-standin: every normal route, one override of each fault
 # mode, the proxy form and the control routes, through curl.
-#   smoke-test.sh <lj-standin> <port> <workdir>
+#   smoke-test.sh <lj-standin> <port, 0 for any free one> <workdir>
 set -u
 [ $# -eq 3 ] || { echo "usage: smoke-test.sh <lj-standin> <port> <workdir>" >&2; exit 2; }
 exe=$1
@@ -16,6 +16,8 @@ mkdir -p "$work" || exit 2
 "$standin" start "$exe" "$port" "$work/run" || exit 1
 trap '"$standin" stop "$work/run"' EXIT
 
+# With port 0 the service picks a free one; several builds may run this at once.
+port=$(cat "$work/run/port")
 base="http://127.0.0.1:$port"
 token=qzYxWvUt
 failures=0
