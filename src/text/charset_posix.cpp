@@ -44,6 +44,38 @@ bool convertOne(iconv_t cd, const char* in, std::size_t inLen, char* out, std::s
   return true;
 }
 
+// Private-use character Windows gives a code of one of the three user-defined
+// areas (AAA1-AFFE, F8A1-FEFE, A140-A7A0), or 0 outside them.
+char16_t userDefinedChar(unsigned lead, unsigned trail) {
+  if (lead >= 0xAA && lead <= 0xAF && trail >= 0xA1 && trail <= 0xFE) return static_cast<char16_t>(0xE000 + (lead - 0xAA) * 94 + (trail - 0xA1));
+  if (lead >= 0xF8 && lead <= 0xFE && trail >= 0xA1 && trail <= 0xFE) return static_cast<char16_t>(0xE234 + (lead - 0xF8) * 94 + (trail - 0xA1));
+  if (lead >= 0xA1 && lead <= 0xA7 && trail >= 0x40 && trail <= 0xA0 && trail != 0x7F) {
+    return static_cast<char16_t>(0xE4C6 + (lead - 0xA1) * 96 + (trail - (trail < 0x7F ? 0x40 : 0x41)));
+  }
+  return 0;
+}
+
+// Windows' code page 936 leaves no two-byte code without a character, where
+// glibc's does: the user-defined areas map to private use in blocks, every
+// other gap to the next private-use character from U+E766 in code order; and
+// the single byte 0xFF is U+F8F5. Both directions, so these round-trip.
+void addPrivateUse(Cp936Tables& tables) {
+  char16_t nextGap = 0xE766;
+  for (unsigned lead = 0x81; lead <= 0xFE; ++lead) {
+    for (unsigned trail = 0x40; trail <= 0xFE; ++trail) {
+      if (trail == 0x7F || tables.dbcs[lead << 8 | trail] != 0) continue;
+      char16_t u = userDefinedChar(lead, trail);
+      if (u == 0) u = nextGap++;
+      tables.dbcs[lead << 8 | trail] = u;
+      if (tables.encode[u] == 0) tables.encode[u] = static_cast<std::uint16_t>(lead << 8 | trail);
+    }
+  }
+  if (tables.single[0xFF] == 0 && tables.encode[0xF8F5] == 0) {
+    tables.single[0xFF] = 0xF8F5;
+    tables.encode[0xF8F5] = 0xFF;
+  }
+}
+
 void fillPacked(Cp936Tables& tables) {
   for (std::size_t u = 0; u < tables.encode.size(); ++u) {
     const std::uint32_t code = tables.encode[u];
@@ -102,6 +134,7 @@ std::unique_ptr<Cp936Tables> buildCp936Tables() {
   }
   iconv_close(toWide);
   iconv_close(fromWide);
+  addPrivateUse(*tables);
   fillPacked(*tables);
   return tables;
 }

@@ -116,6 +116,41 @@ TEST(Charset, AnsiToUtf8) {
   for (const ConvCase& c : cases) EXPECT_EQ(ansiToUtf8(c.in), c.expected) << c.what;
 }
 
+// Windows gives every two-byte code without a character of its own a
+// private-use one, and 0xFF is U+F8F5; both ways, so they round-trip.
+TEST(Charset, PrivateUseCodes) {
+  const struct {
+    const char* what;
+    text gbk;
+    std::string utf8;
+  } cases[] = {
+      {"first user-defined area", "\xAA\xA1", "\xEE\x80\x80"},            // U+E000
+      {"second user-defined area", "\xFE\xFE", "\xEE\x93\x85"},           // U+E4C5
+      {"third user-defined area", "\xA1\x40", "\xEE\x93\x86"},            // U+E4C6
+      {"third area, trail after 0x7F", "\xA7\xA0", "\xEE\x9D\xA5"},       // U+E765
+      {"first other gap", "\xA2\xAB", "\xEE\x9D\xA6"},                    // U+E766
+      {"gap after GB2312's last row", "\xD7\xFA", "\xEE\xA0\x90"},        // U+E810
+      {"last gap", "\xFE\xA0", "\xEE\xA1\xA4"},                          // U+E864
+      {"single byte 0xFF", "\xFF", "\xEF\xA3\xB5"},                       // U+F8F5
+  };
+  for (const auto& c : cases) {
+    EXPECT_EQ(ansiToUtf8(c.gbk), c.utf8) << c.what;
+    EXPECT_EQ(utf8ToAnsi(c.utf8), c.gbk) << c.what;
+  }
+}
+
+// A lead byte takes the next byte whatever it is; without a character for the
+// pair, both become one default character.
+TEST(Charset, BrokenGbk) {
+  const ConvCase cases[] = {
+      {"lead byte before a space", "\x81 a", "?a"},
+      {"lead byte at the end", "a\x81", "a?"},
+      {"lead byte before 0x7F", "\x81\x7F", "?"},
+      {"0x80 is the euro sign", "\x80", "\xE2\x82\xAC"},
+  };
+  for (const ConvCase& c : cases) EXPECT_EQ(ansiToUtf8(c.in), c.expected) << c.what;
+}
+
 // Every GB2312 character survives the way to UTF-8 and back: the two
 // directions of the 936 tables agree.
 TEST(Charset, Gb2312RoundTrip) {
