@@ -135,6 +135,10 @@ std::unique_ptr<Cp936Tables> buildCp936Tables() {
   iconv_close(toWide);
   iconv_close(fromWide);
   addPrivateUse(*tables);
+  // U+FFFD, which stands for each ill-formed UTF-8 piece, has no character in
+  // Windows' 936 either: one "?" per piece also keeps utf8ToAnsi's output
+  // within the length of its input.
+  tables->encode[replacementChar] = 0;
   fillPacked(*tables);
   return tables;
 }
