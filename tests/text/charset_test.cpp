@@ -57,10 +57,10 @@ TEST(Charset, Utf8ToAnsiEqualsTheTwoSteps) {
   for (const ConvCase& c : utf8Cases) EXPECT_EQ(utf8ToAnsi(c.in), twoSteps(c.in)) << c.what;
 
   std::mt19937 rng(65001);
-  const unsigned char pieces[] = {'a', 'b', 'c', 0x80, 0xBF, 0xC2, 0xDF, 0xE0, 0xE4, 0xED, 0xEF, 0xF0, 0xF4, 0xF5, 0xA0, 0x9F, 0x8F, 0x90};
+  const unsigned char pieces[] = {0x80, 0xBF, 0xC2, 0xDF, 0xE0, 0xE4, 0xED, 0xEF, 0xF0, 0xF4, 0xF5, 0xA0, 0x9F, 0x8F, 0x90};
   for (int round = 0; round < 5000; ++round) {
     text t(rng() % 40, ' ');  // long enough for the eight-byte ASCII path
-    for (char& ch : t) ch = static_cast<char>(pieces[rng() % sizeof pieces]);
+    for (char& ch : t) ch = static_cast<char>(rng() % 2 ? 'a' : pieces[rng() % sizeof pieces]);
     ASSERT_EQ(utf8ToAnsi(t), twoSteps(t)) << "round " << round;
   }
 }
