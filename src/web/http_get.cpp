@@ -3,6 +3,7 @@
 #include <cstdint>
 #include <cstdlib>
 
+#include "web/body_buffer.h"
 #include "web/internet.h"
 #include "web/url_parts.h"
 
@@ -34,7 +35,7 @@ long long announcedLength(net::Handle request) {
 }
 
 // One GET; the body goes to `body` unless it is null. `outcome` as documented in http_get.h.
-void plainGet(const text& url, DownloadOutcome& outcome, bytes* body) {
+void plainGet(const text& url, DownloadOutcome& outcome, BodyBuffer* body) {
     outcome = {};
     const text host = urlHost(url);
     if (url.empty() || host.empty()) return;
@@ -73,7 +74,7 @@ void plainGet(const text& url, DownloadOutcome& outcome, bytes* body) {
             break;
         }
         total += count;
-        if (body) body->insert(body->end(), buffer.begin(), buffer.begin() + count);
+        if (body) body->append(buffer.data(), count);
     }
     outcome.complete = status >= 200 && status < 300 && endedCleanly && (length < 0 || total == length);
 }
@@ -92,9 +93,9 @@ bool isLoopbackHost(const text& url) {
 
 bytes httpGetBytes(const text& url, DownloadOutcome* outcome) {
     DownloadOutcome own;
-    bytes body;
+    BodyBuffer body;
     plainGet(url, outcome ? *outcome : own, &body);
-    return body;
+    return body.take();
 }
 
 bool isConnectedToInternet(const text& checkPageUrl) {

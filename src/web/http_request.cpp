@@ -2,6 +2,7 @@
 
 #include <utility>
 
+#include "web/body_buffer.h"
 #include "web/header_cookie.h"
 #include "web/internet.h"
 #include "web/url_parts.h"
@@ -153,14 +154,14 @@ bytes httpRequest(const text& url, int method, const text& postText, text* cooki
                              static_cast<unsigned long>(body.size()));
     }
 
-    bytes result;
+    BodyBuffer result;
     bytes buffer = blankBytes(readChunk);
     unsigned long count = 0;
     do {
         count = 0;
         net::internetReadFile(request, buffer.data(), readChunk, &count);
         if (count > static_cast<unsigned long>(readChunk)) count = readChunk;
-        result.insert(result.end(), buffer.begin(), buffer.begin() + static_cast<long>(count));
+        result.append(buffer.data(), count);
     } while (count != 0);
 
     rawHeaders = readHeaderBlock(request);
@@ -172,7 +173,7 @@ bytes httpRequest(const text& url, int method, const text& postText, text* cooki
 
     setCookies = cookiesSetBy(rawHeaders);
     if (cookies) setCookies = mergeCookies(*cookies, setCookies);
-    return result;
+    return result.take();
 }
 
 }  // namespace lj

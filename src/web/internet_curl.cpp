@@ -47,8 +47,9 @@ constexpr unsigned long errorSecurityChannel = 12157;
 constexpr long connectTimeoutMs = 60000;
 constexpr auto receiveTimeout = std::chrono::seconds(30);
 constexpr int maxRedirects = 30;
-// Bytes held for the reader before the transfer is paused (curl hands over at most 16 KB at a time).
-constexpr std::size_t pendingLimit = 64 * 1024;
+// Bytes held for the reader before the transfer is paused (curl hands over up to receiveBuffer at a time).
+constexpr std::size_t pendingLimit = 4 * 1024 * 1024;
+constexpr long receiveBuffer = 256 * 1024;
 
 thread_local unsigned long lastErrorCode = 0;
 
@@ -604,6 +605,7 @@ bool httpSendRequest(Handle request, const char* headers, unsigned long headersL
     curl_easy_setopt(e, CURLOPT_USERAGENT, r->agent ? r->agent->c_str() : nullptr);
     curl_easy_setopt(e, CURLOPT_FOLLOWLOCATION, 0L);
     curl_easy_setopt(e, CURLOPT_CONNECTTIMEOUT_MS, connectTimeoutMs);
+    curl_easy_setopt(e, CURLOPT_BUFFERSIZE, receiveBuffer);
     curl_easy_setopt(e, CURLOPT_NOSIGNAL, 1L);
     curl_easy_setopt(e, CURLOPT_SUPPRESS_CONNECT_HEADERS, 1L);
     curl_easy_setopt(e, CURLOPT_HEADERFUNCTION, onHeader);
