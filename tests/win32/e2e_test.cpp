@@ -72,10 +72,13 @@ void expectMatchesDesign(HWND window, WindowId id) {
         EXPECT_EQ(r.top, c.y);
         EXPECT_EQ(r.right - r.left, c.width);
         EXPECT_EQ(r.bottom - r.top, c.height);
-        if (c.kind == ControlKind::EditBox) EXPECT_TRUE(GetWindowLongW(h, GWL_EXSTYLE) & WS_EX_CLIENTEDGE);
-        if (c.kind == ControlKind::Label || c.kind == ControlKind::Button)
-            if (!c.textWhenBuilt.empty() && c.shadedFrame.empty())
-                EXPECT_EQ(windowText(h), fromGbk(c.textWhenBuilt));
+        if (c.kind == ControlKind::EditBox) {
+            EXPECT_TRUE(GetWindowLongW(h, GWL_EXSTYLE) & WS_EX_CLIENTEDGE);
+        }
+        const bool captioned = c.kind == ControlKind::Label || c.kind == ControlKind::Button;
+        if (captioned && !c.textWhenBuilt.empty()) {
+            EXPECT_EQ(windowText(h), fromGbk(c.textWhenBuilt));
+        }
     }
 }
 
@@ -248,7 +251,9 @@ TEST_F(ProgramTest, UpdatePromptChoices) {
         bool exists = false;
         const auto written = program.fileInFolder(fromUtf8(newName), &exists);
         EXPECT_EQ(exists, c.writesFile);
-        if (c.writesFile) EXPECT_EQ(written, newExecutable);
+        if (c.writesFile) {
+            EXPECT_EQ(written, newExecutable);
+        }
         resetStandin();
     }
 }
@@ -278,7 +283,9 @@ TEST_F(ProgramTest, DonateWindowCopiesTheAddressAndClosesOnEsc) {
         expectMatchesDesign(donate, WindowId::DonateWindow);
         EXPECT_EQ(windowText(control(donate, WindowId::DonateWindow, "标签1")),
                   L" 作者QQ:" LJ_AUTHOR_CONTACT);
-        if (round == 0) EXPECT_TRUE(screenshot(donate, L"DonateWindow"));
+        if (round == 0) {
+            EXPECT_TRUE(screenshot(donate, L"DonateWindow"));
+        }
 
         setClipboardText(L"stale");
         click(control(donate, WindowId::DonateWindow, "按钮1"));
