@@ -75,6 +75,10 @@ void expectMatchesDesign(HWND window, WindowId id) {
         if (c.kind == ControlKind::EditBox) {
             EXPECT_TRUE(GetWindowLongW(h, GWL_EXSTYLE) & WS_EX_CLIENTEDGE);
         }
+        if (!c.shadedFrame.empty()) {
+            // The frame label lies under every other control, or it hides them.
+            EXPECT_EQ(GetWindow(GetWindow(window, GW_CHILD), GW_HWNDLAST), h);
+        }
         const bool captioned = c.kind == ControlKind::Label || c.kind == ControlKind::Button;
         if (captioned && !c.textWhenBuilt.empty()) {
             EXPECT_EQ(windowText(h), fromGbk(c.textWhenBuilt));

@@ -139,9 +139,13 @@ void Win32Host::buildControls(OpenWindow& window) {
         if (!h) continue;
         if (HFONT font = fontFor(c.font)) SendMessageW(h, WM_SETFONT, reinterpret_cast<WPARAM>(font), FALSE);
         if (c.kind == ControlKind::EditBox) SendMessageW(h, EM_SETLIMITTEXT, 0, 0);  // 0: no limit
-        if (!c.shadedFrame.empty())
-            SetWindowPos(h, HWND_BOTTOM, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
     }
+    // A frame label lies under every other control. New children go below
+    // their elder siblings, so this can only be settled once all exist.
+    for (size_t i = 0; i < controls.size(); ++i)
+        if (!controls[i].shadedFrame.empty() && window.controls[i])
+            SetWindowPos(window.controls[i], HWND_BOTTOM, 0, 0, 0, 0,
+                         SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
 }
 
 void Win32Host::drawOwnerDrawn(const OpenWindow& window, const DRAWITEMSTRUCT& item) {
