@@ -370,25 +370,29 @@ text utf8ToAnsi(const text& t) {
   // One pass equal to multiByteToWide(t) then wideToMultiByte(.., 936): every
   // UTF-8 sequence gives at most as many bytes as it has, so the input's
   // length is always room enough, and writing two bytes for a sequence of two
-  // or more never passes the end.
-  const std::string_view in = untilZero(t);
-  if (in.empty()) return text();
+  // or more never passes the end. A zero byte ends the text, as it ends the
+  // platform's zero-terminated string.
+  if (t.empty() || t[0] == '\0') return text();
   const Cp936Tables& tab = cp936();
-  const auto* s = reinterpret_cast<const unsigned char*>(in.data());
-  const std::size_t n = in.size();
+  const auto* s = reinterpret_cast<const unsigned char*>(t.data());
+  const std::size_t n = t.size();
   text out = workingText(n);
   char* o = out.data();
   std::size_t i = 0;
   while (i < n) {
     const unsigned c = s[i];
     if (c < 0x80) {
+      if (c == 0) break;
       if (i + 8 <= n) {
-        // Copy eight bytes, keep those before the first non-ASCII one.
+        // Copy eight bytes, keep those before the first non-ASCII or zero one
+        // (the lowest flag of the zero-byte test is exact).
+        constexpr std::uint64_t ones = 0x0101010101010101ull;
+        constexpr std::uint64_t highs = 0x8080808080808080ull;
         std::uint64_t word;
         std::memcpy(&word, s + i, 8);
         std::memcpy(o, &word, 8);
-        const std::uint64_t high = word & 0x8080808080808080ull;
-        const std::size_t ascii = high ? static_cast<std::size_t>(std::countr_zero(high)) / 8 : 8;
+        const std::uint64_t stop = (word & highs) | ((word - ones) & ~word & highs);
+        const std::size_t ascii = stop ? static_cast<std::size_t>(std::countr_zero(stop)) / 8 : 8;
         o += ascii;
         i += ascii;
       } else {

@@ -45,6 +45,8 @@ const ConvCase utf8Cases[] = {
     {"overlong two bytes", "\xC0\xAF", "??"},
     {"last character", "\xF4\x8F\xBF\xBF", "??"},
     {"zero byte ends the text", text("ab\0\xE4\xBD\xA0", 6), "ab"},
+    {"zero byte inside a long ASCII run", text("abc\0defghijklmnop\xE4\xBD\xA0", 20), "abc"},
+    {"zero byte after a lead byte", text("abcdefgh\xE4\0\xBD\xA0", 12), "abcdefgh?"},
 };
 
 TEST(Charset, Utf8ToAnsi) {
