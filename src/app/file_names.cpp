@@ -39,7 +39,7 @@ bool isBareFileName(const text& name, bool windowsRules) {
         const auto c = static_cast<unsigned char>(name[i]);
         if (c >= 0x80) {
             if (i + 1 >= name.size()) return false;  // a lead byte without its trail byte
-            ++i;                                      // the trail byte may be any value
+            ++i;                                     // the trail byte may be any value
             lastCharacter = 0;
             continue;
         }

@@ -20,12 +20,13 @@ bool isShareLink(const text& link) {
 text shareKeyOf(const text& link) { return rightText(link, shareKeyLength); }
 
 text noteApiUrlFor(const text& shareKey) {
-    return concatTexts({noteServiceBase(), "/yws/public/note/", shareKey, "?editorType=0&cstk=", noteApiToken()});
+    return concatTexts(
+        {noteServiceBase(), "/yws/public/note/", shareKey, "?editorType=0&cstk=", noteApiToken()});
 }
 
 text fileUrlFor(const text& fileId, const text& shareKey) {
-    return concatTexts(
-        {noteServiceBase(), "/yws/api/personal/file/", fileId, "?method=download&inline=true&shareKey=", shareKey});
+    return concatTexts({noteServiceBase(), "/yws/api/personal/file/", fileId,
+                        "?method=download&inline=true&shareKey=", shareKey});
 }
 
 text noteTitleOf(const bytes& reply) {

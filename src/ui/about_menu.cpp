@@ -14,7 +14,9 @@ bool downloadToFile(Host& host, const text& url, const text& fileName) {
     return whole && host.writeBytesToFile(fileName, body);
 }
 
-void onAboutAuthorSelected(Host& host) { host.loadWindow(WindowId::DonateWindow, WindowId::MainWindow, true); }
+void onAboutAuthorSelected(Host& host) {
+    host.loadWindow(WindowId::DonateWindow, WindowId::MainWindow, true);
+}
 
 void onShortLinkDownloadSelected(Host& host) {
     const NoteLookup note = fetchNote(host, noteApiUrlFor(shortLinkNoteKey()));
@@ -25,14 +27,17 @@ void onShortLinkDownloadSelected(Host& host) {
         host.messageBox(text(texts::downloadFailedText), mbIconExclamation, {}, std::nullopt);
 }
 
-void onTutorialSelected(Host& host) { host.openUrlInBrowser(fileUrlFor(tutorialFileId(), tutorialShareKey())); }
+void onTutorialSelected(Host& host) {
+    host.openUrlInBrowser(fileUrlFor(tutorialFileId(), tutorialShareKey()));
+}
 
 void onCopyAddressClicked(Host& host) {
     // Say so when the clipboard refused the address instead of claiming it is there.
     if (host.setClipboardText(feedbackEmail()))
         host.messageBox(text(texts::addressCopiedText), mbOk, text(texts::addressCopiedTitle), std::nullopt);
     else
-        host.messageBox(text(texts::copyFailedText), mbIconExclamation, text(texts::addressCopiedTitle), std::nullopt);
+        host.messageBox(text(texts::copyFailedText), mbIconExclamation, text(texts::addressCopiedTitle),
+                        std::nullopt);
 }
 
 }  // namespace lj

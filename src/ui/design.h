@@ -38,7 +38,8 @@ struct ControlDesign {
     text textWhenBuilt;       // code page 936
     FontDesign font;
     Rgb textColour{0, 136, 255};
-    Background background = Background::ButtonFace;  // labels: drawn over it transparently; edit boxes are white
+    // Labels are drawn over it transparently; edit boxes are white.
+    Background background = Background::ButtonFace;
     Pointer pointer = Pointer::Arrow;
     Handler onClicked = nullptr;
     // UpdatePromptWindow's 标签1: an 8-pixel frame shaded through these colours.
@@ -55,8 +56,8 @@ struct MenuItemDesign {
 
 struct WindowDesign {
     WindowId id;
-    const char* name;  // "MainWindow"
-    text caption;      // code page 936; empty for UpdatePromptWindow
+    const char* name;             // "MainWindow"
+    text caption;                 // code page 936; empty for UpdatePromptWindow
     int outerWidth, outerHeight;  // frame, caption and menu bar included
     Frame frame = Frame::FixedSingle;
     bool closeBox = true;

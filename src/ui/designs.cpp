@@ -17,19 +17,42 @@ constexpr FontDesign px16Bold{16, 700};
 constexpr FontDesign guiFont{0, 400, true};
 
 ControlDesign label(const char* name, int x, int y, int w, int h, std::string_view caption, FontDesign font) {
-    return {.name = name, .kind = ControlKind::Label, .x = x, .y = y, .width = w, .height = h,
-            .textWhenBuilt = text(caption), .font = font, .textColour = labelBlue};
+    return {.name = name,
+            .kind = ControlKind::Label,
+            .x = x,
+            .y = y,
+            .width = w,
+            .height = h,
+            .textWhenBuilt = text(caption),
+            .font = font,
+            .textColour = labelBlue};
 }
 
 ControlDesign editBox(const char* name, int x, int y, int w, int h, FontDesign font) {
-    return {.name = name, .kind = ControlKind::EditBox, .x = x, .y = y, .width = w, .height = h,
-            .textWhenBuilt = {}, .font = font, .textColour = labelBlue, .background = Background::White};
+    return {.name = name,
+            .kind = ControlKind::EditBox,
+            .x = x,
+            .y = y,
+            .width = w,
+            .height = h,
+            .textWhenBuilt = {},
+            .font = font,
+            .textColour = labelBlue,
+            .background = Background::White};
 }
 
 ControlDesign button(const char* name, int x, int y, int w, int h, std::string_view caption, FontDesign font,
                      Handler onClicked, Pointer pointer = Pointer::Arrow) {
-    return {.name = name, .kind = ControlKind::Button, .x = x, .y = y, .width = w, .height = h,
-            .textWhenBuilt = text(caption), .font = font, .pointer = pointer, .onClicked = onClicked};
+    return {.name = name,
+            .kind = ControlKind::Button,
+            .x = x,
+            .y = y,
+            .width = w,
+            .height = h,
+            .textWhenBuilt = text(caption),
+            .font = font,
+            .pointer = pointer,
+            .onClicked = onClicked};
 }
 
 WindowDesign mainWindow() {
@@ -65,7 +88,8 @@ WindowDesign directLinkWindow() {
         .outerWidth = 604,
         .outerHeight = 113,
         .controls = {editBox("编辑框1", 11, 13, 485, 24, px14Regular),
-                     button("按钮1", 505, 8, 88, 32, texts::copyLinkButtonCaption, guiFont, onCopyLinkClicked),
+                     button("按钮1", 505, 8, 88, 32, texts::copyLinkButtonCaption, guiFont,
+                            onCopyLinkClicked),
                      editBox("编辑框2", 11, 54, 485, 24, px14Regular),
                      button("按钮2", 504, 48, 88, 32, texts::copyFileNameButtonCaption, guiFont,
                             onCopyFileNameClicked)},
@@ -100,16 +124,23 @@ WindowDesign updatePromptWindow() {
 }
 
 WindowDesign donateWindow() {
-    ControlDesign picture{.name = "图片框1", .kind = ControlKind::PictureBox, .x = -3, .y = 21, .width = 208,
-                          .height = 232, .textWhenBuilt = {}, .font = {}, .pictureResource = "donate.png"};
+    ControlDesign picture{.name = "图片框1",
+                          .kind = ControlKind::PictureBox,
+                          .x = -3,
+                          .y = 21,
+                          .width = 208,
+                          .height = 232,
+                          .textWhenBuilt = {},
+                          .font = {},
+                          .pictureResource = "donate.png"};
     return {
         .id = WindowId::DonateWindow,
         .name = "DonateWindow",
         .caption = text(texts::donateWindowCaption),
         .outerWidth = 213,
         .outerHeight = 311,
-        .controls = {label("标签1", 23, -1, 152, 24, concatTexts({texts::authorContactPrefix, authorContact()}),
-                           px16Regular),
+        .controls = {label("标签1", 23, -1, 152, 24,
+                           concatTexts({texts::authorContactPrefix, authorContact()}), px16Regular),
                      picture,
                      button("按钮1", 39, 254, 136, 24, texts::copyAddressButtonCaption, guiFont,
                             onCopyAddressClicked)},
@@ -119,7 +150,8 @@ WindowDesign donateWindow() {
 }  // namespace
 
 const std::vector<const WindowDesign*>& allWindowDesigns() {
-    static const WindowDesign designs[] = {mainWindow(), directLinkWindow(), updatePromptWindow(), donateWindow()};
+    static const WindowDesign designs[] = {mainWindow(), directLinkWindow(), updatePromptWindow(),
+                                           donateWindow()};
     static const std::vector<const WindowDesign*> all{&designs[0], &designs[1], &designs[2], &designs[3]};
     return all;
 }

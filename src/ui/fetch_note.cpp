@@ -1,5 +1,5 @@
-#include "text/text.h"
 #include "note/note_protocol.h"
+#include "text/text.h"
 #include "ui/handlers.h"
 #include "web/http_request.h"
 

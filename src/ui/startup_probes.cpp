@@ -31,7 +31,8 @@ void onMainWindowCreated(Host& host) {
 
 void checkConnectivity(Host& host) {
     if (host.isConnectedToInternet()) return;
-    host.messageBox(text(texts::offlineWarningText), mbIconExclamation, text(texts::offlineWarningTitle), self);
+    host.messageBox(text(texts::offlineWarningText), mbIconExclamation, text(texts::offlineWarningTitle),
+                    self);
     host.exitProgram(0);
 }
 
@@ -49,19 +50,21 @@ void showUsageCounters(Host& host) {
     const text page = fetchPageText(host, counterPageUrl());
     const text total = textBetween(page, texts::totalCountLeftMarker, texts::countRightMarker);
     const text today = textBetween(page, texts::todayCountLeftMarker, texts::countRightMarker);
-    host.writeControlText(self, "标签3",
-                          concatTexts({texts::counterCaptionFirst, total, texts::counterCaptionMiddle, today}));
+    host.writeControlText(
+        self, "标签3", concatTexts({texts::counterCaptionFirst, total, texts::counterCaptionMiddle, today}));
 }
 
 void showVisitorAddress(Host& host) {
     ProgramState& s = programState();
     s.visitorAddressText = fetchPageText(host, ipLookupUrl());
-    s.visitorAddressText = textBetween(s.visitorAddressText, texts::addressLeftMarker, texts::addressRightMarker);
+    s.visitorAddressText =
+        textBetween(s.visitorAddressText, texts::addressLeftMarker, texts::addressRightMarker);
     host.writeControlText(self, "标签2", s.visitorAddressText);
 }
 
 void onUpdateClicked(Host& host) {
-    const bool written = downloadToFile(host, fileUrlFor(updateFileId(), updateNoteKey()), programState().updateFileName);
+    const bool written =
+        downloadToFile(host, fileUrlFor(updateFileId(), updateNoteKey()), programState().updateFileName);
     if (written)
         host.messageBox(text(texts::updateDoneText), mbOk, {}, std::nullopt);
     else

@@ -1,8 +1,8 @@
 // The bare-name check in front of writeBytesToFile: note titles come from the
 // network and must not reach another folder or a device.
-#include <gtest/gtest.h>
-
 #include "app/file_names.h"
+
+#include <gtest/gtest.h>
 
 namespace lj {
 namespace {
@@ -29,7 +29,7 @@ TEST(FileNames, BareNames) {
         {"tab\there", false, false},
         {"line\nbreak", false, false},
         {"del\x7F", false, false},
-        {"\xBB", false, false},         // a lead byte cut short
+        {"\xBB", false, false},  // a lead byte cut short
         {"ends.", true, false},
         {"ends ", true, false},
         {"CON", true, false},

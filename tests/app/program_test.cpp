@@ -184,8 +184,9 @@ TEST_F(ProgramTest, VersionCheckOffersOnlyADifferentTitle) {
         if (!c.updateNote.empty()) standinOverride(noteRoute(updateNoteKey()), c.updateNote);
         int countersBeforePrompt = -1;
         if (c.prompt)
-            host->whenOpened(promptW, {[&](ScriptedHost&) { countersBeforePrompt = standinCount("/count1/count.asp"); },
-                                       pressEsc()});
+            host->whenOpened(
+                promptW, {[&](ScriptedHost&) { countersBeforePrompt = standinCount("/count1/count.asp"); },
+                          pressEsc()});
         const int code = host->run();
         expectOrderlyEnd(code);
         EXPECT_EQ(host->timesOpened(promptW), c.prompt ? 1 : 0);
@@ -280,9 +281,21 @@ TEST_F(ProgramTest, CountersAreCutIndependentlyAndAddressLineFromItsMarkers) {
          {{"body", "<center>line</center>"}},
          "使用总次数：99 今日使用次数：7",
          "line"},
-        {"only the total", {{"body", utf8ToAnsi(";累计访问：5&#")}}, {{"body", "r></c"}}, "使用总次数：5 今日使用次数：", ""},
-        {"pages failed", {{"status", "500"}, {"body", ""}}, {{"mode", "close"}}, "使用总次数： 今日使用次数：", ""},
-        {"no markers", {{"body", "nothing here"}}, {{"body", "<center>no end"}}, "使用总次数： 今日使用次数：", ""},
+        {"only the total",
+         {{"body", utf8ToAnsi(";累计访问：5&#")}},
+         {{"body", "r></c"}},
+         "使用总次数：5 今日使用次数：",
+         ""},
+        {"pages failed",
+         {{"status", "500"}, {"body", ""}},
+         {{"mode", "close"}},
+         "使用总次数： 今日使用次数：",
+         ""},
+        {"no markers",
+         {{"body", "nothing here"}},
+         {{"body", "<center>no end"}},
+         "使用总次数： 今日使用次数：",
+         ""},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.what);
@@ -315,7 +328,8 @@ TEST_F(ProgramTest, FetchShowsLinkAndNameAndCopiesWhatTheBoxesHold) {
     host->whenOpened(linkW, {
                                 [&](ScriptedHost& h) {
                                     EXPECT_EQ(h.readControlText(linkW, "编辑框1"), expectedLink);
-                                    EXPECT_EQ(h.readControlText(linkW, "编辑框2"), utf8ToAnsi(note.titleUtf8));
+                                    EXPECT_EQ(h.readControlText(linkW, "编辑框2"),
+                                              utf8ToAnsi(note.titleUtf8));
                                 },
                                 click("按钮1"),
                                 [&](ScriptedHost& h) { EXPECT_EQ(h.clipboard, expectedLink); },
@@ -378,7 +392,9 @@ TEST_F(ProgramTest, FailedFetchSaysSoAndOpensNoWindow) {
         // A link with a trailing space passes the check; its key then names no note.
         {"unknown key (trailing space)", linkFor(userKey) + " ", {}, R"({"error":"note not found"})"},
         {"connection dropped", linkFor(userKey), {{"mode", "close"}}, ""},
-        {"reply without a file id", linkFor(userKey), {{"body", R"({"pp":"nope","tl":"x"})"}},
+        {"reply without a file id",
+         linkFor(userKey),
+         {{"body", R"({"pp":"nope","tl":"x"})"}},
          R"({"pp":"nope","tl":"x"})"},
     };
     for (const auto& c : cases) {
@@ -403,9 +419,7 @@ TEST_F(ProgramTest, FailedFetchSaysSoAndOpensNoWindow) {
 }
 
 TEST_F(ProgramTest, PasteReplacesTheWholeBox) {
-    const struct {
-        text clipboard;
-    } cases[] = {{"abc"}, {""}, {linkFor(userKey)}};
+    const struct { text clipboard; } cases[] = {{"abc"}, {""}, {linkFor(userKey)}};
     for (const auto& c : cases) {
         SCOPED_TRACE(c.clipboard);
         freshRun();
@@ -422,8 +436,9 @@ TEST_F(ProgramTest, PasteReplacesTheWholeBox) {
 TEST_F(ProgramTest, AboutAuthorOpensAFreshDonateWindowEachTime) {
     const text caption = text(texts::authorContactPrefix) + LJ_AUTHOR_CONTACT;
     host->whenOpened(mainW, {chooseMenuItem(0), chooseMenuItem(0)});
-    host->whenOpened(donateW, {[&](ScriptedHost& h) { EXPECT_EQ(h.readControlText(donateW, "标签1"), caption); },
-                               click("按钮1"), closeBox()});
+    host->whenOpened(donateW,
+                     {[&](ScriptedHost& h) { EXPECT_EQ(h.readControlText(donateW, "标签1"), caption); },
+                      click("按钮1"), closeBox()});
     host->whenOpened(donateW, {[](ScriptedHost& h) { h.clipboardRefuses = true; }, click("按钮1")});
     const int code = host->run();
     expectOrderlyEnd(code);
@@ -484,9 +499,10 @@ TEST_F(ProgramTest, TutorialOpensTheFileLinkInTheBrowser) {
     host->whenOpened(mainW, {chooseMenuItem(2)});
     const int code = host->run();
     expectOrderlyEnd(code);
-    EXPECT_EQ(host->urlsOpened, std::vector<text>{std::string(LJ_NOTE_SERVICE_BASE) + "/yws/api/personal/file/" +
-                                                  LJ_TUTORIAL_FILE_ID + "?method=download&inline=true&shareKey=" +
-                                                  LJ_TUTORIAL_SHARE_KEY});
+    EXPECT_EQ(host->urlsOpened,
+              std::vector<text>{std::string(LJ_NOTE_SERVICE_BASE) + "/yws/api/personal/file/" +
+                                LJ_TUTORIAL_FILE_ID +
+                                "?method=download&inline=true&shareKey=" + LJ_TUTORIAL_SHARE_KEY});
     EXPECT_TRUE(host->messageBoxes.empty());
 }
 

@@ -51,7 +51,9 @@ Action closeBox() {
 
 ScriptedHost::ScriptedHost(std::filesystem::path folder) : folder_(std::move(folder)) {}
 
-void ScriptedHost::whenOpened(WindowId window, Script script) { scripts_[window].push_back(std::move(script)); }
+void ScriptedHost::whenOpened(WindowId window, Script script) {
+    scripts_[window].push_back(std::move(script));
+}
 
 void ScriptedHost::whenMessageBox(std::function<void(ScriptedHost&, const ShownMessageBox&)> observer) {
     boxObserver_ = std::move(observer);
@@ -229,7 +231,8 @@ bool ScriptedHost::loadWindow(WindowId window, std::optional<WindowId> owner, bo
     return true;
 }
 
-int ScriptedHost::messageBox(const text& message, int style, const text& title, std::optional<WindowId> owner) {
+int ScriptedHost::messageBox(const text& message, int style, const text& title,
+                             std::optional<WindowId> owner) {
     if (waiting_) faults.push_back("message box during a network wait");
     if (owner && !isOpen(*owner)) faults.push_back("message box owned by a closed window");
     messageBoxes.push_back({message, style, title, owner});

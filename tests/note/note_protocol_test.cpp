@@ -1,11 +1,12 @@
 // The note service's link, key, URL, title and file-id rules.
+#include "note/note_protocol.h"
+
 #include <gtest/gtest.h>
 
 #include <string>
 
 #include "lj_config.h"
 #include "note/note_config.h"
-#include "note/note_protocol.h"
 
 namespace lj {
 namespace {
@@ -28,13 +29,13 @@ TEST(NoteProtocol, WhatCountsAsAShareLink) {
         bool expected;
     } cases[] = {
         {prefix + key, true},
-        {prefix, true},                           // exactly the prefix
-        {prefix + key + " ", true},               // anything after the key is not looked at
+        {prefix, true},              // exactly the prefix
+        {prefix + key + " ", true},  // anything after the key is not looked at
         {prefix + key + "&sub=1", true},
-        {prefix + "not-a-key!", true},            // nor is the key itself
+        {prefix + "not-a-key!", true},  // nor is the key itself
         {https + key, false},
         {upperScheme + key, false},
-        {" " + prefix + key, false},              // nothing is trimmed
+        {" " + prefix + key, false},                   // nothing is trimmed
         {prefix.substr(0, prefix.size() - 1), false},  // shorter than the prefix
         {"", false},
         {base + "/noteshare?ID=" + key, false},
@@ -56,7 +57,8 @@ TEST(NoteProtocol, ShareKeyIsTheLast32Bytes) {
 }
 
 TEST(NoteProtocol, UrlsJoinTheirPartsUnescaped) {
-    EXPECT_EQ(noteApiUrlFor(key), base + "/yws/public/note/" + key + "?editorType=0&cstk=" + LJ_NOTE_API_TOKEN);
+    EXPECT_EQ(noteApiUrlFor(key),
+              base + "/yws/public/note/" + key + "?editorType=0&cstk=" + LJ_NOTE_API_TOKEN);
     EXPECT_EQ(noteApiUrlFor("a b&c"), base + "/yws/public/note/a b&c?editorType=0&cstk=" + LJ_NOTE_API_TOKEN);
     EXPECT_EQ(fileUrlFor("WEBabc", key),
               base + "/yws/api/personal/file/WEBabc?method=download&inline=true&shareKey=" + key);
@@ -72,12 +74,12 @@ TEST(NoteProtocol, TitleIsCutFromTheConvertedReply) {
          "\xBB\xE1\xD2\xE9\xBC\xCD\xD2\xAA 2026.txt"},
         {R"({"tl":"plain.txt"})", "plain.txt"},
         {R"({"tl":""})", ""},
-        {R"({"pp":"x","title":"a"})", ""},    // no left marker
-        {R"({"pp":"x","tl":"open)", ""},      // no right marker after it
-        {R"("}{"tl":"after"})", "after"},     // a right marker before the left one does not count
-        {R"({"tl":"a"}b"})", "a"},            // a title holding "} is cut there
+        {R"({"pp":"x","title":"a"})", ""},            // no left marker
+        {R"({"pp":"x","tl":"open)", ""},              // no right marker after it
+        {R"("}{"tl":"after"})", "after"},             // a right marker before the left one does not count
+        {R"({"tl":"a"}b"})", "a"},                    // a title holding "} is cut there
         {R"({"tl":"\u4f1a.txt"})", R"(\u4f1a.txt)"},  // escapes stay as sent
-        {"{\"tl\":\"\xED\x95\x9C\"}", "?"},          // Hangul is outside 936: the default character
+        {"{\"tl\":\"\xED\x95\x9C\"}", "?"},           // Hangul is outside 936: the default character
         {"", ""},
     };
     for (const auto& c : cases) EXPECT_EQ(noteTitleOf(asBytes(c.reply)), c.expected) << c.reply;
@@ -102,8 +104,8 @@ TEST(NoteProtocol, FileIdIsRawBytes8To42) {
         {R"({"pp":")" + id + R"(","tl":"t"})", id},
         // Multi-byte UTF-8 first: positions still count raw bytes, no conversion.
         {"\xE4\xBC\x9A\xE8\xAE\xAE\"" + id + "\"}", id},
-        {"{\"pp\":\"WEB", "WEB"},           // 8 to 41 bytes: what there is from byte 8
-        {"{\"pp\":\"", ""},                  // 7 bytes
+        {"{\"pp\":\"WEB", "WEB"},  // 8 to 41 bytes: what there is from byte 8
+        {"{\"pp\":\"", ""},        // 7 bytes
         {"", ""},
         {R"({"error":"note not found"})", R"(":"note not found"})"},
     };
@@ -118,8 +120,8 @@ TEST(NoteProtocol, FileIdForm) {
         {"WEB3d4e5f60718293a4b5c6d7e8f90a1b2c", true},
         {"WEB3D4E5F60718293A4B5C6D7E8F90A1B2C", true},
         {"web3d4e5f60718293a4b5c6d7e8f90a1b2c", false},
-        {"WEB3d4e5f60718293a4b5c6d7e8f90a1b2", false},   // 31 digits
-        {"WEB3d4e5f60718293a4b5c6d7e8f90a1b2cd", false}, // 33 digits
+        {"WEB3d4e5f60718293a4b5c6d7e8f90a1b2", false},    // 31 digits
+        {"WEB3d4e5f60718293a4b5c6d7e8f90a1b2cd", false},  // 33 digits
         {"WEB3d4e5f60718293a4b5c6d7e8f90a1b2g", false},
         {R"(or":"note not found"})", false},
         {"", false},
