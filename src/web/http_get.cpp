@@ -1,7 +1,6 @@
 #include "web/http_get.h"
 
 #include <cstdint>
-#include <cstdlib>
 
 #include "web/body_buffer.h"
 #include "web/internet.h"
@@ -23,16 +22,6 @@ struct Handles {
         if (session) net::internetCloseHandle(session);
     }
 };
-
-// The announced Content-Length, or -1 when the response has none.
-long long announcedLength(net::Handle request) {
-    char value[32] = {};
-    unsigned long size = sizeof value;
-    if (!net::httpQueryInfo(request, net::queryContentLength, value, &size, nullptr)) return -1;
-    char* end = nullptr;
-    const long long length = std::strtoll(value, &end, 10);
-    return end == value || length < 0 ? -1 : length;
-}
 
 // One GET; the body goes to `body` unless it is null. `outcome` as documented in http_get.h.
 void plainGet(const text& url, DownloadOutcome& outcome, BodyBuffer* body) {
@@ -62,6 +51,7 @@ void plainGet(const text& url, DownloadOutcome& outcome, BodyBuffer* body) {
     if (!net::httpQueryInfo(h.request, net::queryStatusCode | net::queryFlagNumber, &status, &size, nullptr)) return;
     outcome.status = static_cast<int>(status);
     const long long length = announcedLength(h.request);
+    if (body) body->expect(length);
 
     bytes buffer(readChunk);
     long long total = 0;

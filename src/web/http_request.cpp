@@ -155,6 +155,7 @@ bytes httpRequest(const text& url, int method, const text& postText, text* cooki
     }
 
     BodyBuffer result;
+    result.expect(announcedLength(request));
     bytes buffer = blankBytes(readChunk);
     unsigned long count = 0;
     do {
