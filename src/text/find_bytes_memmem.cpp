@@ -6,7 +6,7 @@
 namespace lj::detail {
 
 const char* findBytes(const char* hay, std::size_t n, const char* needle, std::size_t m) {
-  return static_cast<const char*>(memmem(hay, n, needle, m));
+    return static_cast<const char*>(memmem(hay, n, needle, m));
 }
 
 }  // namespace lj::detail
