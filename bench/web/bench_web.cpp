@@ -28,8 +28,9 @@ constexpr long long hugeSize = 256LL * 1024 * 1024;
 
 void setUpHugeBody() {
     lj::text noCookies;
-    lj::httpRequest(url("/_standin/override?path=%2Fhuge&status=200&mode=hugebody&size=" + std::to_string(hugeSize)), 0, {},
-                    &noCookies);
+    lj::httpRequest(
+        url("/_standin/override?path=%2Fhuge&status=200&mode=hugebody&size=" + std::to_string(hugeSize)), 0,
+        {}, &noCookies);
 }
 
 double peakRssMb() {

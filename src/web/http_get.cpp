@@ -33,22 +33,26 @@ void plainGet(const text& url, DownloadOutcome& outcome, BodyBuffer* body) {
     Handles h;
     h.session = net::internetOpen(hostUserAgent, net::openTypeDirect, nullptr, nullptr, 0);
     if (!h.session) return;
-    h.connection = net::internetConnect(h.session, host.c_str(), urlPort(url), nullptr, nullptr, net::serviceHttp, 0, 0);
+    h.connection =
+        net::internetConnect(h.session, host.c_str(), urlPort(url), nullptr, nullptr, net::serviceHttp, 0, 0);
     if (!h.connection) return;
     // The host's downloads keep out of the request routine's cookie store.
-    const unsigned long flags = net::flagReload | net::flagNoCookies |
-                                (secure ? net::flagSecure : net::flagIgnoreRedirectToHttps);
+    const unsigned long flags =
+        net::flagReload | net::flagNoCookies | (secure ? net::flagSecure : net::flagIgnoreRedirectToHttps);
     const text path = urlPath(url);
-    h.request = net::httpOpenRequest(h.connection, "GET", path.c_str(), "HTTP/1.1", nullptr, nullptr, flags, 0);
+    h.request =
+        net::httpOpenRequest(h.connection, "GET", path.c_str(), "HTTP/1.1", nullptr, nullptr, flags, 0);
     if (!h.request) return;
-    if (!net::httpSendRequest(h.request, hostHeaders, static_cast<unsigned long>(std::char_traits<char>::length(hostHeaders)),
+    if (!net::httpSendRequest(h.request, hostHeaders,
+                              static_cast<unsigned long>(std::char_traits<char>::length(hostHeaders)),
                               nullptr, 0)) {
         return;
     }
 
     std::uint32_t status = 0;
     unsigned long size = sizeof status;
-    if (!net::httpQueryInfo(h.request, net::queryStatusCode | net::queryFlagNumber, &status, &size, nullptr)) return;
+    if (!net::httpQueryInfo(h.request, net::queryStatusCode | net::queryFlagNumber, &status, &size, nullptr))
+        return;
     outcome.status = static_cast<int>(status);
     const long long length = announcedLength(h.request);
     if (body) body->expect(length);

@@ -16,12 +16,12 @@ constexpr int readChunk = 1024;
 
 const char* verbFor(int method) {
     switch (method) {
-    case 1:
-        return "POST";
-    case 2:
-        return "HEAD";
-    default:
-        return "GET";
+        case 1:
+            return "POST";
+        case 2:
+            return "HEAD";
+        default:
+            return "GET";
     }
 }
 
@@ -43,8 +43,10 @@ void completeHeaders(text& headers, const text& url, const text& cookies) {
     } else if (findText(headers, "Accept:", std::nullopt, false) == -1) {
         headers += "\r\nAccept: */*";
     }
-    if (findText(headers, "Referer:", std::nullopt, false) == -1) headers += concatTexts({"\r\nReferer: ", url});
-    if (findText(headers, "Accept-Language:", std::nullopt, false) == -1) headers += "\r\nAccept-Language: zh-cn";
+    if (findText(headers, "Referer:", std::nullopt, false) == -1)
+        headers += concatTexts({"\r\nReferer: ", url});
+    if (findText(headers, "Accept-Language:", std::nullopt, false) == -1)
+        headers += "\r\nAccept-Language: zh-cn";
     if (findText(headers, "Content-Type:", std::nullopt, false) == -1) {
         headers += "\r\nContent-Type: application/x-www-form-urlencoded";
     }
@@ -66,7 +68,9 @@ text readHeaderBlock(net::Handle request) {
     bool filled = net::httpQueryInfo(request, net::queryRawHeadersCrlf, block.data(), &length, nullptr);
     text larger;
     for (int attempt = 0; !filled && attempt < 3; ++attempt) {
-        if (net::lastError() != net::errorInsufficientBuffer || length <= larger.size() || length <= block.size()) break;
+        if (net::lastError() != net::errorInsufficientBuffer || length <= larger.size() ||
+            length <= block.size())
+            break;
         larger = blankText(static_cast<int>(length));
         filled = net::httpQueryInfo(request, net::queryRawHeadersCrlf, larger.data(), &length, nullptr);
         if (filled) block = std::move(larger);
@@ -98,7 +102,8 @@ text cookiesSetBy(const text& headers) {
 }  // namespace
 
 bytes httpRequest(const text& url, int method, const text& postText, text* cookies, text* returnedCookies,
-                  text* extraHeaders, text* returnedHeaders, bool noRedirect, bytes* postBytes, const text& proxy) {
+                  text* extraHeaders, text* returnedHeaders, bool noRedirect, bytes* postBytes,
+                  const text& proxy) {
     // Left-out in/out arguments behave as private empty variables.
     text ownExtraHeaders, ownReturnedHeaders, ownReturnedCookies;
     bytes ownPostBytes;
@@ -117,13 +122,14 @@ bytes httpRequest(const text& url, int method, const text& postText, text* cooki
         session = net::internetOpen(nullableText(userAgent), net::openTypeDirect, nullptr, nullptr, 0);
     } else {
         const text proxyText = secure ? proxy : concatTexts({"http=", proxy});
-        session = net::internetOpen(nullableText(userAgent), net::openTypeProxy, nullableText(proxyText), "", 0);
+        session =
+            net::internetOpen(nullableText(userAgent), net::openTypeProxy, nullableText(proxyText), "", 0);
     }
     if (!session) return {};
 
     const text host = urlHost(url);
-    net::Handle connection =
-        net::internetConnect(session, nullableText(host), urlPort(url), nullptr, nullptr, net::serviceHttp, 0, 0);
+    net::Handle connection = net::internetConnect(session, nullableText(host), urlPort(url), nullptr, nullptr,
+                                                  net::serviceHttp, 0, 0);
     if (!connection) {
         net::internetCloseHandle(session);
         return {};

@@ -27,7 +27,8 @@ text userAgentFor(const text& extraHeaders);
 //  proxy: "host:port"; empty = direct connection.
 // A null out/in-out pointer behaves as a private empty variable.
 bytes httpRequest(const text& url, int method = 0, const text& postText = {}, text* cookies = nullptr,
-                  text* returnedCookies = nullptr, text* extraHeaders = nullptr, text* returnedHeaders = nullptr,
-                  bool noRedirect = false, bytes* postBytes = nullptr, const text& proxy = {});
+                  text* returnedCookies = nullptr, text* extraHeaders = nullptr,
+                  text* returnedHeaders = nullptr, bool noRedirect = false, bytes* postBytes = nullptr,
+                  const text& proxy = {});
 
 }  // namespace lj

@@ -7,8 +7,6 @@
 // which scheme changes are allowed and the header block is the final one.
 // The body is pulled through the multi interface from internetReadFile, with a
 // small pending buffer; a full buffer pauses the transfer.
-#include "web/internet.h"
-
 #include <curl/curl.h>
 #include <ifaddrs.h>
 #include <net/if.h>
@@ -22,6 +20,8 @@
 #include <string>
 #include <unordered_set>
 #include <vector>
+
+#include "web/internet.h"
 
 namespace lj::net {
 
@@ -83,11 +83,13 @@ struct Global {
         curl_global_init(CURL_GLOBAL_DEFAULT);
         cookieStore = curl_share_init();
         curl_share_setopt(cookieStore, CURLSHOPT_SHARE, CURL_LOCK_DATA_COOKIE);
-        curl_share_setopt(cookieStore, CURLSHOPT_LOCKFUNC, +[](CURL*, curl_lock_data, curl_lock_access, void* g) {
-            static_cast<Global*>(g)->shareLock.lock();
-        });
-        curl_share_setopt(cookieStore, CURLSHOPT_UNLOCKFUNC,
-                          +[](CURL*, curl_lock_data, void* g) { static_cast<Global*>(g)->shareLock.unlock(); });
+        curl_share_setopt(
+            cookieStore, CURLSHOPT_LOCKFUNC, +[](CURL*, curl_lock_data, curl_lock_access, void* g) {
+                static_cast<Global*>(g)->shareLock.lock();
+            });
+        curl_share_setopt(
+            cookieStore, CURLSHOPT_UNLOCKFUNC,
+            +[](CURL*, curl_lock_data, void* g) { static_cast<Global*>(g)->shareLock.unlock(); });
         curl_share_setopt(cookieStore, CURLSHOPT_USERDATA, this);
     }
 };
@@ -244,14 +246,16 @@ std::string urlOf(const Request& r) {
     if (host.find(':') != std::string::npos && host.front() != '[') host = "[" + host + "]";
     int port = r.port;
     if (port == 0) port = secure ? 443 : 80;
-    return std::string(secure ? "https://" : "http://") + host + ":" + std::to_string(port) + percentEncodePath(r.object);
+    return std::string(secure ? "https://" : "http://") + host + ":" + std::to_string(port) +
+           percentEncodePath(r.object);
 }
 
 // The caller's header text as curl header entries. Lines naming a header curl
 // would add by itself keep curl's out unless the caller gave one.
 void buildHeaderList(Request& r, const char* headers, unsigned long length) {
     std::string text;
-    if (headers) text.assign(headers, length == static_cast<unsigned long>(-1) ? std::strlen(headers) : length);
+    if (headers)
+        text.assign(headers, length == static_cast<unsigned long>(-1) ? std::strlen(headers) : length);
     bool hasAccept = false, hasContentType = false, hasExpect = false, hasProxyConnection = false;
     r.agent = r.settings.agent;
     std::size_t pos = 0;
@@ -348,7 +352,8 @@ std::string locationOf(const std::string& block, const std::string& base) {
     std::string location;
     while (pos < block.size()) {
         const std::size_t end = block.find("\r\n", pos);
-        const std::string_view line(block.data() + pos, (end == std::string::npos ? block.size() : end) - pos);
+        const std::string_view line(block.data() + pos,
+                                    (end == std::string::npos ? block.size() : end) - pos);
         pos = end == std::string::npos ? block.size() : end + 2;
         if (line.size() > 9 && equalsIgnoreCase(line.substr(0, 9), "Location:")) {
             location = std::string(trimSpaces(line.substr(9)));
@@ -442,29 +447,29 @@ int onProgress(void* user, curl_off_t, curl_off_t, curl_off_t, curl_off_t upload
 
 unsigned long errorFor(CURLcode code) {
     switch (code) {
-    case CURLE_COULDNT_RESOLVE_HOST:
-    case CURLE_COULDNT_RESOLVE_PROXY:
-        return errorNameNotResolved;
-    case CURLE_COULDNT_CONNECT:
-        return errorCannotConnect;
-    case CURLE_OPERATION_TIMEDOUT:
-        return errorTimeout;
-    case CURLE_URL_MALFORMAT:
-        return errorInvalidUrl;
-    case CURLE_GOT_NOTHING:
-    case CURLE_WEIRD_SERVER_REPLY:
-    case CURLE_UNSUPPORTED_PROTOCOL:
-        return errorInvalidServerResponse;
-    case CURLE_SSL_CONNECT_ERROR:
-    case CURLE_PEER_FAILED_VERIFICATION:
-    case CURLE_SSL_CACERT_BADFILE:
-        return errorSecurityChannel;
-    case CURLE_RECV_ERROR:
-    case CURLE_SEND_ERROR:
-    case CURLE_PARTIAL_FILE:
-        return errorConnectionAborted;
-    default:
-        return errorInternal;
+        case CURLE_COULDNT_RESOLVE_HOST:
+        case CURLE_COULDNT_RESOLVE_PROXY:
+            return errorNameNotResolved;
+        case CURLE_COULDNT_CONNECT:
+            return errorCannotConnect;
+        case CURLE_OPERATION_TIMEDOUT:
+            return errorTimeout;
+        case CURLE_URL_MALFORMAT:
+            return errorInvalidUrl;
+        case CURLE_GOT_NOTHING:
+        case CURLE_WEIRD_SERVER_REPLY:
+        case CURLE_UNSUPPORTED_PROTOCOL:
+            return errorInvalidServerResponse;
+        case CURLE_SSL_CONNECT_ERROR:
+        case CURLE_PEER_FAILED_VERIFICATION:
+        case CURLE_SSL_CACERT_BADFILE:
+            return errorSecurityChannel;
+        case CURLE_RECV_ERROR:
+        case CURLE_SEND_ERROR:
+        case CURLE_PARTIAL_FILE:
+            return errorConnectionAborted;
+        default:
+            return errorInternal;
     }
 }
 
@@ -504,7 +509,8 @@ bool followRedirect(Request& r) {
     const long status = r.status;
     r.url = r.redirectTo;
     // Browsers' rule, which WinINet shares: 303, and 301/302 after a POST, go on as a GET without body.
-    if (r.transferVerb != "HEAD" && (status == 303 || ((status == 301 || status == 302) && r.transferVerb == "POST"))) {
+    if (r.transferVerb != "HEAD" &&
+        (status == 303 || ((status == 301 || status == 302) && r.transferVerb == "POST"))) {
         r.transferVerb = "GET";
         r.sendBody = false;
     }
@@ -531,7 +537,8 @@ bool nonLoopbackInterfaceUp() {
 
 // ---- The layer -------------------------------------------------------------------------
 
-Handle internetOpen(const char* userAgent, unsigned long accessType, const char* proxy, const char*, unsigned long) {
+Handle internetOpen(const char* userAgent, unsigned long accessType, const char* proxy, const char*,
+                    unsigned long) {
     if (accessType != openTypePreconfig && accessType != openTypeDirect && accessType != openTypeProxy) {
         fail(errorInvalidParameter);
         return nullptr;

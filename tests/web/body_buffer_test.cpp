@@ -1,8 +1,8 @@
 // A long body collected in blocks comes out whole and in order, whatever the
 // sizes of the pieces it arrived in.
-#include <gtest/gtest.h>
-
 #include "web/body_buffer.h"
+
+#include <gtest/gtest.h>
 
 namespace lj {
 namespace {
@@ -14,8 +14,14 @@ TEST(BodyBuffer, PiecesComeOutWholeAndInOrder) {
         std::size_t total;
         long long announced;
     } cases[] = {
-        {0, -1},          {5, -1},          {5, 5},           {5, 1000000},
-        {70 << 20, -1},   {70 << 20, 70 << 20}, {70 << 20, 1 << 20}, {3 << 20, 1LL << 40},
+        {0, -1},
+        {5, -1},
+        {5, 5},
+        {5, 1000000},
+        {70 << 20, -1},
+        {70 << 20, 70 << 20},
+        {70 << 20, 1 << 20},
+        {3 << 20, 1LL << 40},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(::testing::Message() << c.total << " announced " << c.announced);

@@ -1,7 +1,7 @@
 // Header values and cookie lists as the request routine folds them.
-#include <gtest/gtest.h>
-
 #include "web/header_cookie.h"
+
+#include <gtest/gtest.h>
 
 namespace lj {
 namespace {
@@ -49,11 +49,8 @@ TEST(HeaderCookie, DedupeTextList) {
         const char* sep;
         const char* out;
     } cases[] = {
-        {"a; b; a; c", "; ", "a; b; c"},
-        {"a;;b", ";", "a;;b"},  // the one empty item is kept once
-        {"a;;b;;c", ";", "a;;b;c"},
-        {"", "; ", ""},
-        {"x", "; ", "x"},
+        {"a; b; a; c", "; ", "a; b; c"}, {"a;;b", ";", "a;;b"},  // the one empty item is kept once
+        {"a;;b;;c", ";", "a;;b;c"},      {"", "; ", ""},        {"x", "; ", "x"},
         {"A; a", "; ", "A; a"},  // exact comparison
     };
     for (const auto& c : cases) {

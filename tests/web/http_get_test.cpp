@@ -1,7 +1,8 @@
 // The host's plain GET and the connectivity check against the stand-in.
+#include "web/http_get.h"
+
 #include <gtest/gtest.h>
 
-#include "web/http_get.h"
 #include "web/standin_client.h"
 
 namespace lj {
@@ -25,7 +26,11 @@ TEST_F(HttpGetTest, OutcomeTellsWhetherTheDownloadIsWhole) {
         std::size_t size;
     } cases[] = {
         {"whole body", {{"body", payload}}, 200, true, payload.size()},
-        {"chunked body", {{"body", payload}, {"mode", "chunked"}, {"after", "777"}}, 200, true, payload.size()},
+        {"chunked body",
+         {{"body", payload}, {"mode", "chunked"}, {"after", "777"}},
+         200,
+         true,
+         payload.size()},
         {"connection cut short", {{"body", payload}, {"mode", "cut"}, {"after", "5000"}}, 200, false, 5000},
         {"error page", {{"status", "404"}, {"body", "no such file"}}, 404, false, 12},
         {"redirect to a whole body", {{"mode", "redirect"}, {"to", standinUrl("/echo/after")}}, 200, true, 0},
@@ -71,7 +76,8 @@ TEST_F(HttpGetTest, NothingForUnusableUrlsOrFailedConnections) {
 
 TEST_F(HttpGetTest, ConnectedWhenTheCheckPageAnswers) {
     EXPECT_TRUE(isConnectedToInternet(standinUrl("/generate_204")));
-    EXPECT_TRUE(isConnectedToInternet("http://localhost:" + std::to_string(LJ_STANDIN_PORT) + "/generate_204"));
+    EXPECT_TRUE(
+        isConnectedToInternet("http://localhost:" + std::to_string(LJ_STANDIN_PORT) + "/generate_204"));
     // Any HTTP answer counts, an error status too.
     EXPECT_TRUE(isConnectedToInternet(standinUrl("/nowhere")));
     EXPECT_FALSE(isConnectedToInternet("http://127.0.0.1:1/generate_204"));

@@ -1,12 +1,13 @@
 // httpRequest against the stand-in service over real loopback sockets: what
 // goes on the wire, what comes back, and the failures that give empty results.
+#include "web/http_request.h"
+
 #include <gtest/gtest.h>
 
 #include <optional>
 #include <string>
 #include <vector>
 
-#include "web/http_request.h"
 #include "web/standin_client.h"
 
 namespace lj {
@@ -52,13 +53,16 @@ text lowered(text s) {
     return s;
 }
 
-bool named(const text& line, const text& name) { return lowered(line.substr(0, name.size() + 1)) == lowered(name + ":"); }
+bool named(const text& line, const text& name) {
+    return lowered(line.substr(0, name.size() + 1)) == lowered(name + ":");
+}
 
 // Values of every header line of that name, any letter case.
 std::vector<text> valuesOf(const Wire& w, const text& name) {
     std::vector<text> values;
     for (const text& line : w.headers) {
-        if (named(line, name)) values.push_back(line.substr(line.find(':') + 1 + (line[line.find(':') + 1] == ' ')));
+        if (named(line, name))
+            values.push_back(line.substr(line.find(':') + 1 + (line[line.find(':') + 1] == ' ')));
     }
     return values;
 }
@@ -67,7 +71,8 @@ std::vector<text> valuesOf(const Wire& w, const text& name) {
 std::vector<text> callerLines(const Wire& w) {
     std::vector<text> lines;
     for (const text& line : w.headers) {
-        if (!named(line, "Host") && !named(line, "User-Agent") && !named(line, "Content-Length")) lines.push_back(line);
+        if (!named(line, "Host") && !named(line, "User-Agent") && !named(line, "Content-Length"))
+            lines.push_back(line);
     }
     return lines;
 }
@@ -92,9 +97,13 @@ TEST_F(HttpRequestTest, DefaultGetGoesOutAsWinInetSendsIt) {
     const text defaults = "Accept: */*\r\nReferer: " + url +
                           "\r\nAccept-Language: zh-cn\r\nContent-Type: application/x-www-form-urlencoded";
     EXPECT_EQ(sentHeaders, defaults);
-    EXPECT_EQ(echo, "GET /echo/a%20b?x=1 HTTP/1.1\r\n"
-                    "Host: 127.0.0.1:" + std::to_string(LJ_STANDIN_PORT) + "\r\n"
-                    "User-Agent: " + defaultAgent + "\r\n" + defaults + "\r\n\r\n");
+    EXPECT_EQ(echo,
+              "GET /echo/a%20b?x=1 HTTP/1.1\r\n"
+              "Host: 127.0.0.1:" +
+                  std::to_string(LJ_STANDIN_PORT) +
+                  "\r\n"
+                  "User-Agent: " +
+                  defaultAgent + "\r\n" + defaults + "\r\n\r\n");
     EXPECT_EQ(rawHeaders.rfind("HTTP/1.1 200", 0), 0u) << rawHeaders;
     EXPECT_EQ(rawHeaders.substr(rawHeaders.size() - 4), "\r\n\r\n");
 }
@@ -133,18 +142,23 @@ struct SendCase {
 
 const SendCase sendCases[] = {
     {"method 5 is GET", 5, "ignored", "", std::nullopt, "GET",
-     "Accept: */*\r\nReferer: <url>\r\nAccept-Language: zh-cn\r\nContent-Type: application/x-www-form-urlencoded",
+     "Accept: */*\r\nReferer: <url>\r\nAccept-Language: zh-cn\r\nContent-Type: "
+     "application/x-www-form-urlencoded",
      nullptr, ""},
     {"method -1 is GET", -1, "", "", std::nullopt, "GET",
-     "Accept: */*\r\nReferer: <url>\r\nAccept-Language: zh-cn\r\nContent-Type: application/x-www-form-urlencoded",
+     "Accept: */*\r\nReferer: <url>\r\nAccept-Language: zh-cn\r\nContent-Type: "
+     "application/x-www-form-urlencoded",
      nullptr, ""},
     {"POST sends postText", 1, "a=1&b=2", "", std::nullopt, "POST",
-     "Accept: */*\r\nReferer: <url>\r\nAccept-Language: zh-cn\r\nContent-Type: application/x-www-form-urlencoded",
+     "Accept: */*\r\nReferer: <url>\r\nAccept-Language: zh-cn\r\nContent-Type: "
+     "application/x-www-form-urlencoded",
      nullptr, "a=1&b=2"},
     {"POST keeps the caller's Content-Type", 1, "{}", "Content-Type: application/json", std::nullopt, "POST",
-     "Content-Type: application/json\r\nAccept: */*\r\nReferer: <url>\r\nAccept-Language: zh-cn", nullptr, "{}"},
+     "Content-Type: application/json\r\nAccept: */*\r\nReferer: <url>\r\nAccept-Language: zh-cn", nullptr,
+     "{}"},
     {"own Accept-Language", 0, "", "Accept-Language: en", std::nullopt, "GET",
-     "Accept-Language: en\r\nAccept: */*\r\nReferer: <url>\r\nContent-Type: application/x-www-form-urlencoded",
+     "Accept-Language: en\r\nAccept: */*\r\nReferer: <url>\r\nContent-Type: "
+     "application/x-www-form-urlencoded",
      nullptr, ""},
     {"own Accept and Referer", 0, "", "Accept: text/html\r\nReferer: http://elsewhere/", std::nullopt, "GET",
      "Accept: text/html\r\nReferer: http://elsewhere/\r\nAccept-Language: zh-cn\r\n"
@@ -163,15 +177,18 @@ const SendCase sendCases[] = {
      "Content-Type: application/x-www-form-urlencoded",
      "probe", ""},
     {"cookies a=1", 0, "", "", "a=1", "GET",
-     "Accept: */*\r\nReferer: <url>\r\nAccept-Language: zh-cn\r\nContent-Type: application/x-www-form-urlencoded\r\n"
+     "Accept: */*\r\nReferer: <url>\r\nAccept-Language: zh-cn\r\nContent-Type: "
+     "application/x-www-form-urlencoded\r\n"
      "Cookie: a=1",
      nullptr, ""},
     {"cookies as a whole line", 0, "", "", "Cookie: a=1", "GET",
-     "Accept: */*\r\nReferer: <url>\r\nAccept-Language: zh-cn\r\nContent-Type: application/x-www-form-urlencoded\r\n"
+     "Accept: */*\r\nReferer: <url>\r\nAccept-Language: zh-cn\r\nContent-Type: "
+     "application/x-www-form-urlencoded\r\n"
      "Cookie: a=1",
      nullptr, ""},
     {"supplied empty cookies add no line", 0, "", "", "", "GET",
-     "Accept: */*\r\nReferer: <url>\r\nAccept-Language: zh-cn\r\nContent-Type: application/x-www-form-urlencoded",
+     "Accept: */*\r\nReferer: <url>\r\nAccept-Language: zh-cn\r\nContent-Type: "
+     "application/x-www-form-urlencoded",
      nullptr, ""},
 };
 
@@ -181,7 +198,8 @@ TEST_F(HttpRequestTest, HeaderTextVerbAndBodyOnTheWire) {
         const text url = standinUrl("/echo/send");
         text headers = c.extraHeaders;
         text cookies = c.cookies.value_or("");
-        const text echo = asText(httpRequest(url, c.method, c.postText, c.cookies ? &cookies : nullptr, nullptr, &headers));
+        const text echo =
+            asText(httpRequest(url, c.method, c.postText, c.cookies ? &cookies : nullptr, nullptr, &headers));
 
         const text expected = replaceText(c.sentHeaders, "<url>", url, true);
         EXPECT_EQ(headers, expected);
@@ -193,7 +211,8 @@ TEST_F(HttpRequestTest, HeaderTextVerbAndBodyOnTheWire) {
         EXPECT_EQ(callerLines(w), splitLines(expected));
         EXPECT_EQ(w.body, c.body);
         if (text(c.verb) == "POST") {
-            EXPECT_EQ(valuesOf(w, "Content-Length"), std::vector<text>{std::to_string(std::string(c.body).size())});
+            EXPECT_EQ(valuesOf(w, "Content-Length"),
+                      std::vector<text>{std::to_string(std::string(c.body).size())});
         } else {
             EXPECT_TRUE(valuesOf(w, "Content-Length").empty());
         }
@@ -207,7 +226,8 @@ TEST_F(HttpRequestTest, PostBytesWinOverPostTextAndAreFilledFromIt) {
     EXPECT_EQ(asText(filled), "a=1&b=2");
 
     bytes binary = {'x', 0, 0xFF, 'y'};
-    const Wire w = parseWire(asText(httpRequest(url, 1, "ignored", nullptr, nullptr, nullptr, nullptr, false, &binary)));
+    const Wire w =
+        parseWire(asText(httpRequest(url, 1, "ignored", nullptr, nullptr, nullptr, nullptr, false, &binary)));
     EXPECT_EQ(w.body, text("x\0\xFFy", 4));
     EXPECT_EQ(valuesOf(w, "Content-Length"), std::vector<text>{"4"});
 }
@@ -231,12 +251,23 @@ struct CookieCase {
 const CookieCase cookieCases[] = {
     {"lower-case set-cookie with attributes", {"set-cookie: lang=zh; path=/"}, "", "lang=zh", "lang=zh"},
     {"set-cookie without attributes", {"Set-Cookie: x=1"}, "", "x=1", "x=1"},
-    {"both lines in order", {"set-cookie: lang=zh; path=/", "Set-Cookie: x=1"}, "", "lang=zh; x=1", "lang=zh; x=1"},
-    {"merge: received first, then sent names not received", {"Set-Cookie: b=3", "Set-Cookie: c=4; path=/"},
-     "a=1; b=2", "b=3; c=4; a=1", "b=3; c=4; a=1"},
+    {"both lines in order",
+     {"set-cookie: lang=zh; path=/", "Set-Cookie: x=1"},
+     "",
+     "lang=zh; x=1",
+     "lang=zh; x=1"},
+    {"merge: received first, then sent names not received",
+     {"Set-Cookie: b=3", "Set-Cookie: c=4; path=/"},
+     "a=1; b=2",
+     "b=3; c=4; a=1",
+     "b=3; c=4; a=1"},
     {"a received deletion drops the sent cookie", {"Set-Cookie: a=deleted; path=/"}, "a=1", "", ""},
     {"nothing received, spaces removed", {}, "x = 1; y=2", "x=1; y=2", "x=1; y=2"},
-    {"left out: only what the response set", {"Set-Cookie: only=1; path=/echo/leftout"}, std::nullopt, "only=1", ""},
+    {"left out: only what the response set",
+     {"Set-Cookie: only=1; path=/echo/leftout"},
+     std::nullopt,
+     "only=1",
+     ""},
     {"left out, no cookie lines", {}, std::nullopt, "", ""},
 };
 
@@ -249,8 +280,8 @@ TEST_F(HttpRequestTest, CookiesSetByTheResponse) {
         if (!settings.empty()) test::standinOverride(path, settings);
         text cookies = c.cookies.value_or("");
         text returned = "stale=1", rawHeaders;
-        const bytes body = httpRequest(standinUrl(path), 0, {}, c.cookies ? &cookies : nullptr, &returned, nullptr,
-                                       &rawHeaders);
+        const bytes body = httpRequest(standinUrl(path), 0, {}, c.cookies ? &cookies : nullptr, &returned,
+                                       nullptr, &rawHeaders);
         EXPECT_FALSE(body.empty());
         EXPECT_EQ(returned, c.returned);
         if (c.cookies) {
@@ -312,11 +343,12 @@ TEST_F(HttpRequestTest, RedirectsFollowedUnlessAskedNotTo) {
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
         test::standinReset();
-        test::standinOverride("/r/from", {{"mode", "redirect"}, {"code", std::to_string(c.code)},
-                                          {"to", standinUrl("/echo/target")}});
+        test::standinOverride(
+            "/r/from",
+            {{"mode", "redirect"}, {"code", std::to_string(c.code)}, {"to", standinUrl("/echo/target")}});
         text rawHeaders;
-        const Wire w = parseWire(asText(
-            httpRequest(standinUrl("/r/from"), c.method, "p=1", nullptr, nullptr, nullptr, &rawHeaders, c.noRedirect)));
+        const Wire w = parseWire(asText(httpRequest(standinUrl("/r/from"), c.method, "p=1", nullptr, nullptr,
+                                                    nullptr, &rawHeaders, c.noRedirect)));
         if (c.targetRequestLine) {
             EXPECT_EQ(w.requestLine, c.targetRequestLine);
             EXPECT_EQ(rawHeaders.rfind("HTTP/1.1 200", 0), 0u);
@@ -362,7 +394,8 @@ TEST_F(HttpRequestTest, EmptyUrlEndsBeforeTheHeadersAreTouched) {
 TEST_F(HttpRequestTest, PlainUrlThroughProxy) {
     const text proxy = "127.0.0.1:" + std::to_string(LJ_STANDIN_PORT);
     const text url = "http://faraway.invalid:8080/echo/p?q=1";
-    const Wire w = parseWire(asText(httpRequest(url, 0, {}, nullptr, nullptr, nullptr, nullptr, false, nullptr, proxy)));
+    const Wire w =
+        parseWire(asText(httpRequest(url, 0, {}, nullptr, nullptr, nullptr, nullptr, false, nullptr, proxy)));
     EXPECT_EQ(w.requestLine, "GET " + url + " HTTP/1.1");
     EXPECT_EQ(valuesOf(w, "Host"), std::vector<text>{"faraway.invalid:8080"});
     EXPECT_EQ(valuesOf(w, "User-Agent"), std::vector<text>{defaultAgent});

@@ -27,7 +27,8 @@ struct Exchange {
         session = internetOpen(agent, proxy ? openTypeProxy : openTypeDirect, proxy, proxy ? "" : nullptr, 0);
         connection = internetConnect(session, host, port, nullptr, nullptr, serviceHttp, 0, 0);
         request = httpOpenRequest(connection, verb, path, "HTTP/1.1", nullptr, nullptr, flags, 0);
-        sent = httpSendRequest(request, headers, static_cast<unsigned long>(std::strlen(headers)), nullptr, 0);
+        sent =
+            httpSendRequest(request, headers, static_cast<unsigned long>(std::strlen(headers)), nullptr, 0);
     }
     ~Exchange() {
         internetCloseHandle(request);
@@ -111,7 +112,8 @@ TEST_F(CurlLayerTest, ProxyListPicksTheEntryForTheScheme) {
     } cases[] = {
         {"http=" + standin, "faraway.invalid", 81, "GET http://faraway.invalid:81/echo/x HTTP/1.1"},
         {standin, "faraway.invalid", 81, "GET http://faraway.invalid:81/echo/x HTTP/1.1"},
-        {"https=127.0.0.1:1 http=" + standin, "faraway.invalid", 81, "GET http://faraway.invalid:81/echo/x HTTP/1.1"},
+        {"https=127.0.0.1:1 http=" + standin, "faraway.invalid", 81,
+         "GET http://faraway.invalid:81/echo/x HTTP/1.1"},
         // No entry for plain HTTP: the connection goes direct.
         {"https=127.0.0.1:1", "127.0.0.1", LJ_STANDIN_PORT, "GET /echo/x HTTP/1.1"},
     };

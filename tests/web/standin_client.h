@@ -23,8 +23,8 @@ inline text percentEncode(std::string_view s) {
     static const char* hex = "0123456789ABCDEF";
     text out;
     for (unsigned char c : s) {
-        const bool plain = (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9') || c == '-' ||
-                           c == '_' || c == '.' || c == '~';
+        const bool plain = (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9') ||
+                           c == '-' || c == '_' || c == '.' || c == '~';
         if (plain) {
             out += static_cast<char>(c);
         } else {
@@ -54,7 +54,9 @@ inline text standinOverride(std::string_view path, const Settings& settings) {
 }
 
 // The raw bytes of the last request the stand-in received for `path`.
-inline text standinLog(std::string_view path) { return standinControl("/_standin/log?path=" + percentEncode(path)); }
+inline text standinLog(std::string_view path) {
+    return standinControl("/_standin/log?path=" + percentEncode(path));
+}
 
 inline int standinCount(std::string_view path) {
     return std::stoi("0" + standinControl("/_standin/count?path=" + percentEncode(path)));

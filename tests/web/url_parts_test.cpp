@@ -1,7 +1,7 @@
 // URL decomposition: host, port and path for the forms the request routine meets.
-#include <gtest/gtest.h>
-
 #include "web/url_parts.h"
+
+#include <gtest/gtest.h>
 
 namespace lj {
 namespace {
@@ -75,8 +75,8 @@ const HostModeCase hostModeCases[] = {
 
 TEST(UrlParts, DomainAndLevelModes) {
     for (const HostModeCase& c : hostModeCases) {
-        SCOPED_TRACE(::testing::Message() << c.url << " domainOnly=" << c.domainOnly
-                                          << " levels=" << c.extraLevels.value_or(-99));
+        SCOPED_TRACE(::testing::Message()
+                     << c.url << " domainOnly=" << c.domainOnly << " levels=" << c.extraLevels.value_or(-99));
         EXPECT_EQ(urlHost(c.url, c.domainOnly, c.keepPort, c.extraLevels), c.host);
     }
 }
