@@ -209,7 +209,7 @@ text trimText(const text& t) {
     std::size_t runStart = npos;
     while (i < n) {
         if (byteAt(v, i) >= 0x80 && i + 1 == n) {
-            end = i;  // a character cut short is dropped
+            end = i;  // a character cut short is dropped; a run of spaces before it stays open
             break;
         }
         if (isSpaceAt(v, i)) {

@@ -221,6 +221,7 @@ TEST(TextRewriting, SpacesAndCase) {
         {"trim keeps inner runs", trimText("a  " + ni + " "), "a  " + ni},
         {"trim: A1 A1 only at a character start", trimText("a\xB0\xA1\xA1"), "a\xB0\xA1"},
         {"trim drops a cut character", trimText("ab\xC4"), "ab"},
+        {"trim: spaces before a cut character go too", trimText("a \xA1\xA1\x81"), "a"},
         {"trim of a lone lead byte", trimText("\xC4"), ""},
         {"trim of empty", trimText(""), ""},
         {"remove spaces", removeSpaces(" a b" + fwSpace + "c "), "abc"},
