@@ -8,6 +8,7 @@
 #include <QEventLoop>
 #include <QFile>
 #include <QFontDatabase>
+#include <QMenuBar>
 #include <QMessageBox>
 #include <QSaveFile>
 #include <QUrl>
@@ -42,6 +43,26 @@ void trace(const QString& line) {
     if (!on) return;
     std::fprintf(stderr, "lanjing: %s\n", line.toUtf8().constData());
     std::fflush(stderr);
+}
+
+// Where the user would click, relative to the window's own origin, so a
+// script can drive the real windows (xdotool mousemove --window).
+void traceLayout(const DesignedWindow& w) {
+    const QString window = QString::fromUtf8(w.design().name);
+    auto rect = [](const QRect& r) {
+        return QStringLiteral("%1,%2 %3x%4").arg(r.x()).arg(r.y()).arg(r.width()).arg(r.height());
+    };
+    if (const QMenuBar* bar = w.designMenuBar()) {
+        for (QAction* a : bar->actions())
+            trace(QStringLiteral("menu %1 %2 %3")
+                      .arg(window, a->text(), rect(bar->actionGeometry(a).translated(bar->pos()))));
+    }
+    for (const lj::ControlDesign& c : w.design().controls) {
+        const QWidget* cw = w.control(c.name);
+        trace(QStringLiteral("control %1 %2 %3")
+                  .arg(window, QString::fromUtf8(c.name),
+                       rect(QRect(cw->mapTo(&w, QPoint(0, 0)), cw->size()))));
+    }
 }
 
 QMessageBox::Icon iconFor(int style) {
@@ -250,6 +271,7 @@ bool QtHost::loadWindow(WindowId id, std::optional<WindowId> owner, bool modal) 
     w->showDesigned();
     w->activateWindow();
     trace(QStringLiteral("shown ") + QString::fromUtf8(design.name));
+    traceLayout(*w);
     if (!modal) return true;
 
     QEventLoop loop;
