@@ -2,8 +2,9 @@
 
 #include <wininet.h>
 
+#include <algorithm>
+#include <cctype>
 #include <cstring>
-#include <fstream>
 
 #include "hosts/win32/win32_ids.h"
 #include "lj_config.h"
@@ -360,41 +361,67 @@ std::string encodePng(int width, int height, const std::string& rows) {
 
 }  // namespace
 
-bool screenshot(HWND window, const std::wstring& name) {
+bool Capture::has(const RECT& r, unsigned rgb) const {
+    for (int y = std::max<int>(r.top, 0); y < std::min<int>(r.bottom, height); ++y)
+        for (int x = std::max<int>(r.left, 0); x < std::min<int>(r.right, width); ++x)
+            if (at(x, y) == rgb) return true;
+    return false;
+}
+
+RECT placeInWindow(HWND window, HWND control) {
+    RECT outer{}, r{};
+    GetWindowRect(window, &outer);
+    GetWindowRect(control, &r);
+    OffsetRect(&r, -outer.left, -outer.top);
+    return r;
+}
+
+Capture capture(HWND window) {
+    Capture shot;
     // Let the program finish painting first.
     DWORD_PTR ignored = 0;
     SendMessageTimeoutW(window, WM_NULL, 0, 0, SMTO_NORMAL, 5000, &ignored);
     Sleep(300);
     RECT r;
-    if (!GetWindowRect(window, &r)) return false;
-    const int w = r.right - r.left, h = r.bottom - r.top;
+    if (!GetWindowRect(window, &r)) return shot;
+    shot.width = r.right - r.left;
+    shot.height = r.bottom - r.top;
     HDC screen = GetDC(nullptr);
     HDC memory = CreateCompatibleDC(screen);
     BITMAPINFO info{};
-    info.bmiHeader = {sizeof(BITMAPINFOHEADER), w, -h, 1, 32, BI_RGB};
+    info.bmiHeader = {sizeof(BITMAPINFOHEADER), shot.width, -shot.height, 1, 32, BI_RGB};
     void* bits = nullptr;
     HBITMAP bitmap = CreateDIBSection(screen, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
     HGDIOBJ old = SelectObject(memory, bitmap);
-    BitBlt(memory, 0, 0, w, h, screen, r.left, r.top, SRCCOPY);
+    BitBlt(memory, 0, 0, shot.width, shot.height, screen, r.left, r.top, SRCCOPY);
     GdiFlush();
-    std::string rows;
-    const auto* px = static_cast<const unsigned char*>(bits);
-    for (int y = 0; y < h; ++y) {
-        rows += '\0';  // filter: none
-        for (int x = 0; x < w; ++x) {
-            const unsigned char* p = px + (size_t(y) * w + x) * 4;
-            rows += char(p[2]);
-            rows += char(p[1]);
-            rows += char(p[0]);
-        }
-    }
+    const auto* px = static_cast<const unsigned*>(bits);
+    shot.pixels.assign(px, px + size_t(shot.width) * shot.height);
+    for (unsigned& p : shot.pixels) p &= 0xFFFFFF;
     SelectObject(memory, old);
     DeleteObject(bitmap);
     DeleteDC(memory);
     ReleaseDC(nullptr, screen);
+    return shot;
+}
+
+bool screenshot(HWND window, const std::wstring& name) { return screenshot(capture(window), name); }
+
+bool screenshot(const Capture& shot, const std::wstring& name) {
+    if (shot.width == 0) return false;
+    std::string rows;
+    for (int y = 0; y < shot.height; ++y) {
+        rows += '\0';  // filter: none
+        for (int x = 0; x < shot.width; ++x) {
+            const unsigned p = shot.at(x, y);
+            rows += char(p >> 16);
+            rows += char(p >> 8);
+            rows += char(p);
+        }
+    }
     const std::wstring folder = windowsPath(LJ_E2E_SCREENSHOTS_UTF8);
     CreateDirectoryW(folder.c_str(), nullptr);
-    const std::string png = encodePng(w, h, rows);
+    const std::string png = encodePng(shot.width, shot.height, rows);
     HANDLE file = CreateFileW((folder + L"\\" + name + L".png").c_str(), GENERIC_WRITE, 0, nullptr,
                               CREATE_ALWAYS, 0, nullptr);
     if (file == INVALID_HANDLE_VALUE) return false;

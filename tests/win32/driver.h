@@ -87,7 +87,21 @@ std::string percentEncode(const std::string& utf8);
 std::wstring fromGbk(const std::string& t);
 std::wstring fromUtf8(const std::string& t);
 
+// What the screen shows of a window: 0xRRGGBB pixels, rows top down.
+struct Capture {
+    int width = 0, height = 0;
+    std::vector<unsigned> pixels;
+    unsigned at(int x, int y) const { return pixels[size_t(y) * width + x]; }
+    // Whether any pixel of the rectangle (window coordinates) has this colour.
+    bool has(const RECT& r, unsigned rgb) const;
+};
+Capture capture(HWND window);
+// A control's rectangle in its top-level window's coordinates, as a capture has them.
+RECT placeInWindow(HWND window, HWND control);
+inline unsigned rgbOf(COLORREF c) { return (GetRValue(c) << 16) | (GetGValue(c) << 8) | GetBValue(c); }
+
 // Saves what the screen shows of the window as a PNG in the screenshot folder.
 bool screenshot(HWND window, const std::wstring& name);
+bool screenshot(const Capture& shot, const std::wstring& name);
 
 }  // namespace lj::e2e

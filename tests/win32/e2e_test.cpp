@@ -11,6 +11,8 @@
 namespace lj::e2e {
 namespace {
 
+constexpr unsigned labelBlue = 0x0088FF;  // RGB(0, 136, 255)
+constexpr unsigned white = 0xFFFFFF;
 const std::string userNoteKey = "0123456789abcdef0123456789abcdef";
 const std::string base = LJ_NOTE_SERVICE_BASE;
 const std::string notePath = "/yws/public/note/" + userNoteKey;
@@ -119,7 +121,16 @@ TEST_F(ProgramTest, StartsWithProbesFilledAndEscEndsIt) {
     EXPECT_NE(counters.find(L" 今日使用次数："), std::wstring::npos);
     EXPECT_EQ(windowText(control(main, WindowId::MainWindow, "标签2")),
               L"您的IP是：[127.0.0.1] 来自：本机局域网");
-    EXPECT_TRUE(screenshot(main, L"MainWindow"));
+    const Capture shot = capture(main);
+    EXPECT_TRUE(screenshot(shot, L"MainWindow"));
+    // Labels: blue text over the button face; the edit box white.
+    for (const char* name : {"标签1", "标签3", "标签2"}) {
+        const RECT r = placeInWindow(main, control(main, WindowId::MainWindow, name));
+        EXPECT_TRUE(shot.has(r, labelBlue)) << name;
+        EXPECT_EQ(shot.at(r.left + 1, r.top + 1), rgbOf(GetSysColor(COLOR_BTNFACE))) << name;
+    }
+    const RECT box = placeInWindow(main, control(main, WindowId::MainWindow, "编辑框1"));
+    EXPECT_EQ(shot.at((box.left + box.right) / 2, (box.top + box.bottom) / 2), white);
 
     pressEscape(main);
     EXPECT_EQ(program.waitForExit(), 0u);
@@ -143,7 +154,11 @@ TEST_F(ProgramTest, FetchShowsLinkAndFileNameAndCopiesThem) {
     HWND nameBox = control(direct, WindowId::DirectLinkWindow, "编辑框2");
     EXPECT_EQ(windowText(linkBox), expectedLink);
     EXPECT_EQ(windowText(nameBox), L"会议纪要 2026.txt");
-    EXPECT_TRUE(screenshot(direct, L"DirectLinkWindow"));
+    const Capture shot = capture(direct);
+    EXPECT_TRUE(screenshot(shot, L"DirectLinkWindow"));
+    const RECT nameRect = placeInWindow(direct, nameBox);
+    EXPECT_TRUE(shot.has(nameRect, labelBlue)) << "edit box text colour";
+    EXPECT_EQ(shot.at(nameRect.right - 10, (nameRect.top + nameRect.bottom) / 2), white);
 
     setClipboardText(L"stale");
     click(control(direct, WindowId::DirectLinkWindow, "按钮1"));
@@ -226,7 +241,19 @@ TEST_F(ProgramTest, UpdatePromptChoices) {
             << "MainWindow shown too early";
         if (c.choice == Choice::Yes) {
             expectMatchesDesign(prompt, WindowId::UpdatePromptWindow);
-            EXPECT_TRUE(screenshot(prompt, L"UpdatePromptWindow"));
+            const Capture shot = capture(prompt);
+            EXPECT_TRUE(screenshot(shot, L"UpdatePromptWindow"));
+            // The 8-pixel frame: magenta at its outer and inner lines, cyan-ish between, white inside.
+            const int middle = shot.height / 2;
+            EXPECT_EQ(shot.at(0, middle), 0xFF00FFu);
+            EXPECT_EQ(shot.at(7, middle), 0xFF00FFu);
+            EXPECT_EQ(shot.at(shot.width / 2, shot.height - 1), 0xFF00FFu);
+            EXPECT_GT((shot.at(3, middle) >> 8) & 0xFF, 0xC0u);
+            EXPECT_LT(shot.at(3, middle) >> 16, 0x60u);
+            EXPECT_EQ(shot.at(20, middle), white);
+            const RECT promptText =
+                placeInWindow(prompt, control(prompt, WindowId::UpdatePromptWindow, "标签2"));
+            EXPECT_TRUE(shot.has(promptText, 0x0060C0u));
         }
         switch (c.choice) {
             case Choice::Yes: {
