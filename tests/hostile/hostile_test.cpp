@@ -162,6 +162,7 @@ TEST_F(HostileTest, FetchSaysItFailedOrShowsWhatCameBack) {
         {"body stalls midway, then arrives", stalled, userTitle},
         {"chunked body", chunked, userTitle},
         {"header block over 5000 bytes", headers6k, userTitle},
+        {"header block over 1 MB", headers1M, ""},
         {"reply that is one zero byte", {{"body", std::string(1, '\0')}}, ""},
         {"file id after a zero byte", {{"body", std::string("{\"pp\":\0\"WEB3d4e5f60718293a4b5c6d7e8f90a1b2c\"}", 45)}}, ""},
         // The reply's shape is all the program can check: a 500 whose body
@@ -334,6 +335,7 @@ std::vector<DownloadCase> downloadCases(const std::string& goodName) {
         {"body stalls midway, then arrives", goodName, stalled, true},
         {"chunked body", goodName, chunked, true},
         {"header block over 5000 bytes", goodName, headers6k, true},
+        {"header block over 1 MB", goodName, headers1M, false},
         {"title climbs out with ..", "../" + goodName, {}, false},
         {"title with a backslash", "..\\" + goodName, {}, false},
         {"title that is ..", "..", {}, false},
