@@ -6,11 +6,13 @@
 #include <QClipboard>
 #include <QDesktopServices>
 #include <QDir>
+#include <QElapsedTimer>
 #include <QFile>
 #include <QInputMethodEvent>
 #include <QLineEdit>
 #include <QMenu>
 #include <QMenuBar>
+#include <QProcess>
 #include <QPushButton>
 #include <QScreen>
 #include <QTemporaryDir>
@@ -512,6 +514,48 @@ TEST_F(QtHostTest, ClosingMainWindowEndsTheMessageLoopAndRunsTheExitRoutinesOnce
                     user.whenWindow(WindowId::MainWindow, [](DesignedWindow& w) { w.close(); });
                 }),
                 ::testing::ExitedWithCode(0), "^exit routines ran\nprogramMain returned 0\n$");
+}
+
+// The program itself, as started from its executable: what it shows first.
+TEST_F(QtHostTest, TheExecutableWarnsOfflineBeforeAnyWindowAndOtherwiseShowsMainWindow) {
+    struct Case {
+        const char* what;
+        const char* checkPageMode;  // override of the connectivity check page, or none
+        const char* firstShown;
+    };
+    const Case cases[] = {
+        {"offline", "close", "message box [警告！！！] 当前没有检测到网络连接，请检查网络后重试"},
+        {"online", nullptr, "shown MainWindow"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        standinReset();
+        if (c.checkPageMode) standinOverride("/generate_204", std::string("mode=") + c.checkPageMode);
+        QProcess program;
+        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        env.insert(QStringLiteral("LJ_QT_TRACE"), QStringLiteral("1"));
+        env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
+        program.setProcessEnvironment(env);
+        program.start(QStringLiteral(LJ_LANJING_EXE), {});
+        ASSERT_TRUE(program.waitForStarted());
+        QByteArray trace;
+        // The first thing the user sees: a message box or a window.
+        QElapsedTimer clock;
+        clock.start();
+        while (!trace.contains("lanjing: shown ") && !trace.contains("lanjing: message box [") &&
+               clock.elapsed() < 30000) {
+            program.waitForReadyRead(200);
+            trace += program.readAllStandardError();
+        }
+        program.kill();
+        program.waitForFinished();
+        const QString traced = QString::fromUtf8(trace);
+        EXPECT_TRUE(traced.contains(QStringLiteral("lanjing: ") + q(c.firstShown))) << traced.toStdString();
+        EXPECT_EQ(traced.count(QStringLiteral("lanjing: shown ")) +
+                      traced.count(QStringLiteral("lanjing: message box [")),
+                  1)
+            << traced.toStdString();
+    }
 }
 
 }  // namespace
