@@ -37,9 +37,19 @@ bool isBareFileName(const text& name, bool windowsRules) {
     char lastCharacter = 0;  // the last single-byte character; 0 after a two-byte one
     for (std::size_t i = 0; i < name.size(); ++i) {
         const auto c = static_cast<unsigned char>(name[i]);
+        // Code page 936 writes 0x80 (the euro sign) and 0xFF as one-byte
+        // characters, and a byte below 0x40 never ends a two-byte one: what
+        // follows such bytes is a character of its own when the name becomes
+        // a path, and a separator there would still separate.
+        if (c == 0x80 || c == 0xFF) {
+            lastCharacter = 0;
+            continue;
+        }
         if (c >= 0x80) {
             if (i + 1 >= name.size()) return false;  // a lead byte without its trail byte
-            ++i;                                     // the trail byte may be any value
+            const auto trail = static_cast<unsigned char>(name[i + 1]);
+            if (trail < 0x40 || trail == 0x7F || trail == 0xFF) return false;
+            ++i;
             lastCharacter = 0;
             continue;
         }

@@ -345,6 +345,11 @@ std::vector<DownloadCase> downloadCases(const std::string& goodName) {
         {"300-byte ASCII title", longAscii, {}, false},
         {"300-byte Chinese title", longChinese, {}, false},
         {"title with invalid UTF-8 and a control byte", "x\xFF\x01.exe", {}, false},
+        // Code page 936 writes these as single bytes (0x80, 0xFF) that look like
+        // lead bytes, so a separator after them must still count as one.
+        {"euro sign before a slash", "\xE2\x82\xAC/" + goodName, {}, false},
+        {"euro sign before a backslash", "\xE2\x82\xAC\\" + goodName, {}, false},
+        {"U+F8F5 before a slash", "\xEF\xA3\xB5/" + goodName, {}, false},
     };
 }
 
