@@ -22,8 +22,6 @@ std::wstring windowsPath(const char* unixUtf8) {
     return w.size() && w[0] == L'\\' ? L"Z:" + w : w;
 }
 
-std::wstring programPath() { return windowsPath(LJ_E2E_PROGRAM_UTF8); }
-
 std::wstring fileNameOf(const std::wstring& path) { return path.substr(path.find_last_of(L"\\/") + 1); }
 
 std::wstring className(HWND hwnd) {
@@ -74,6 +72,8 @@ std::wstring fromUtf8(const std::string& t) {
 }
 
 // ---- The program ------------------------------------------------------------
+
+std::wstring programPath() { return windowsPath(LJ_E2E_PROGRAM_UTF8); }
 
 Program::Program() {
     static unsigned counter = 0;

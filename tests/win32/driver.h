@@ -47,6 +47,9 @@ private:
     ULONGLONG startedAt_ = 0;
 };
 
+// The built executable, as Windows names it.
+std::wstring programPath();
+
 // A top-level window of the process with this class, shown (or any, when
 // `visibleOnly` is false); null when none.
 HWND findTopLevel(DWORD processId, const wchar_t* className, bool visibleOnly = true);

@@ -88,6 +88,50 @@ void expectMatchesDesign(HWND window, WindowId id) {
     }
 }
 
+// What the one executable carries: the icon's 14 images, the manifest asking
+// for common controls 6 and per-monitor DPI awareness, version information
+// and DonateWindow's picture.
+TEST(Executable, CarriesItsResources) {
+    HMODULE image = LoadLibraryExW(programPath().c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE);
+    ASSERT_NE(image, nullptr);
+    int icons = 0;
+    EnumResourceNamesW(
+        image, MAKEINTRESOURCEW(3) /* RT_ICON */,
+        [](HMODULE, LPCWSTR, LPWSTR, LONG_PTR count) -> BOOL {
+            ++*reinterpret_cast<int*>(count);
+            return TRUE;
+        },
+        reinterpret_cast<LONG_PTR>(&icons));
+    EXPECT_EQ(icons, 14);
+    EXPECT_NE(FindResourceW(image, MAKEINTRESOURCEW(1), MAKEINTRESOURCEW(14) /* RT_GROUP_ICON */), nullptr);
+
+    auto resourceText = [&](LPCWSTR name, LPCWSTR type) {
+        HRSRC found = FindResourceW(image, name, type);
+        if (!found) return std::string();
+        const char* data = static_cast<const char*>(LockResource(LoadResource(image, found)));
+        return std::string(data, SizeofResource(image, found));
+    };
+    const std::string manifest = resourceText(MAKEINTRESOURCEW(1), MAKEINTRESOURCEW(24) /* RT_MANIFEST */);
+    EXPECT_NE(manifest.find("Microsoft.Windows.Common-Controls"), std::string::npos);
+    EXPECT_NE(manifest.find("PerMonitorV2"), std::string::npos);
+    const std::string png = resourceText(L"DONATE.PNG", MAKEINTRESOURCEW(10) /* RT_RCDATA */);
+    EXPECT_EQ(png.substr(0, 8), "\x89PNG\r\n\x1A\n");
+    FreeLibrary(image);
+
+    DWORD ignored = 0;
+    std::vector<char> info(GetFileVersionInfoSizeW(programPath().c_str(), &ignored));
+    ASSERT_FALSE(info.empty());
+    ASSERT_TRUE(GetFileVersionInfoW(programPath().c_str(), 0, DWORD(info.size()), info.data()));
+    VS_FIXEDFILEINFO* fixed = nullptr;
+    UINT length = 0;
+    ASSERT_TRUE(VerQueryValueW(info.data(), L"\\", reinterpret_cast<void**>(&fixed), &length));
+    EXPECT_EQ(fixed->dwFileVersionMS, 0x00010003u);  // 1.3
+    wchar_t* name = nullptr;
+    ASSERT_TRUE(VerQueryValueW(info.data(), L"\\StringFileInfo\\080404B0\\ProductName",
+                               reinterpret_cast<void**>(&name), &length));
+    EXPECT_STREQ(name, L"蓝鲸速取小助手");
+}
+
 class ProgramTest : public ::testing::Test {
 protected:
     void SetUp() override { resetStandin(); }
