@@ -291,7 +291,7 @@ void buildHeaderList(Request& r, const char* headers, unsigned long length) {
 
 void setMethod(Request& r) {
     CURL* e = r.easy;
-    curl_easy_setopt(e, CURLOPT_CUSTOMREQUEST, nullptr);
+    curl_easy_setopt(e, CURLOPT_CUSTOMREQUEST, static_cast<const char*>(nullptr));
     curl_easy_setopt(e, CURLOPT_NOBODY, 0L);
     curl_easy_setopt(e, CURLOPT_HTTPGET, 1L);
     const bool withBody = r.sendBody;
@@ -609,7 +609,7 @@ bool httpSendRequest(Handle request, const char* headers, unsigned long headersL
 
     curl_easy_setopt(e, CURLOPT_HTTP_VERSION, CURL_HTTP_VERSION_1_1);
     curl_easy_setopt(e, CURLOPT_HTTPHEADER, r->headerList);
-    curl_easy_setopt(e, CURLOPT_USERAGENT, r->agent ? r->agent->c_str() : nullptr);
+    curl_easy_setopt(e, CURLOPT_USERAGENT, r->agent ? r->agent->c_str() : static_cast<const char*>(nullptr));
     curl_easy_setopt(e, CURLOPT_FOLLOWLOCATION, 0L);
     curl_easy_setopt(e, CURLOPT_CONNECTTIMEOUT_MS, connectTimeoutMs);
     curl_easy_setopt(e, CURLOPT_BUFFERSIZE, receiveBuffer);
