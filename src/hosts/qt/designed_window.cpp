@@ -243,8 +243,11 @@ void DesignedWindow::fitToOuterSize() {
 }
 
 bool DesignedWindow::event(QEvent* e) {
+    // Only these two come back to us: others (a deferred delete) may end
+    // with this window gone.
+    if (e->type() != QEvent::Show && e->type() != QEvent::Move) return QWidget::event(e);
     const bool handled = QWidget::event(e);
-    if (shown_ && (e->type() == QEvent::Show || e->type() == QEvent::Move)) fitToOuterSize();
+    if (shown_) fitToOuterSize();
     return handled;
 }
 

@@ -253,9 +253,10 @@ bool QtHost::loadWindow(WindowId id, std::optional<WindowId> owner, bool modal) 
     QObject::connect(w, &QObject::destroyed,
                      [name = QString::fromUtf8(design.name)] { trace(QStringLiteral("closed ") + name); });
     w->setOwner(ownerWindow);
+    const QPointer<DesignedWindow> alive(w);
+    const QPointer<DesignedWindow> ownerAlive(ownerWindow);
 
     if (design.onCreated) design.onCreated(*this);
-    QPointer<DesignedWindow> alive(w);
     if (!alive) return true;
 
     // Modal: every other window is disabled until this one is gone, then
@@ -279,7 +280,7 @@ bool QtHost::loadWindow(WindowId id, std::optional<WindowId> owner, bool modal) 
     if (alive) loop.exec();
     for (auto& [other, wasEnabled] : disabled)
         if (other) other->setEnabled(wasEnabled);
-    if (ownerWindow && ownerWindow->isVisible() && ownerWindow->isEnabled()) ownerWindow->activateWindow();
+    if (ownerAlive && ownerAlive->isVisible() && ownerAlive->isEnabled()) ownerAlive->activateWindow();
     return true;
 }
 
