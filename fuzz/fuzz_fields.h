@@ -88,10 +88,10 @@ inline text foldText(const text& t) {
 }  // namespace lj::fuzz
 
 // Stops the run with the fuzzer's crash report, naming the broken invariant.
-#define LJ_FUZZ_CHECK(cond)                                                          \
-    do {                                                                             \
-        if (!(cond)) {                                                               \
+#define LJ_FUZZ_CHECK(cond)                                                                    \
+    do {                                                                                       \
+        if (!(cond)) {                                                                         \
             std::fprintf(stderr, "invariant broken: %s (%s:%d)\n", #cond, __FILE__, __LINE__); \
-            std::abort();                                                            \
-        }                                                                            \
+            std::abort();                                                                      \
+        }                                                                                      \
     } while (0)

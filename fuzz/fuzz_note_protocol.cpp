@@ -19,13 +19,15 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     text link = in.flag(0, 0) ? shareLinkPrefix() + in.field(0) : in.field(0);
 
     const text& prefix = shareLinkPrefix();
-    LJ_FUZZ_CHECK(isShareLink(link) == (link.compare(0, prefix.size(), prefix) == 0 && link.size() >= prefix.size()));
+    LJ_FUZZ_CHECK(isShareLink(link) ==
+                  (link.compare(0, prefix.size(), prefix) == 0 && link.size() >= prefix.size()));
     text key = shareKeyOf(link);
     LJ_FUZZ_CHECK(key == (link.size() <= 32 ? link : link.substr(link.size() - 32)));
     text api = noteApiUrlFor(key);
     LJ_FUZZ_CHECK(api.compare(0, noteServiceBase().size(), noteServiceBase()) == 0);
     text fileUrl = fileUrlFor(in.field(1), key);
-    LJ_FUZZ_CHECK(fileUrl.size() >= key.size() && fileUrl.compare(fileUrl.size() - key.size(), key.size(), key) == 0);
+    LJ_FUZZ_CHECK(fileUrl.size() >= key.size() &&
+                  fileUrl.compare(fileUrl.size() - key.size(), key.size(), key) == 0);
 
     // The reply is the raw input after the control byte, zero bytes included.
     bytes reply(data + std::min<std::size_t>(size, 1), data + size);

@@ -24,7 +24,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
 
     text path = urlPath(url);
     LJ_FUZZ_CHECK(!path.empty() && path[0] == '/');
-    LJ_FUZZ_CHECK(path == "/" ||
-                  (path.size() <= url.size() && url.compare(url.size() - path.size(), path.size(), path) == 0));
+    LJ_FUZZ_CHECK(path == "/" || (path.size() <= url.size() &&
+                                  url.compare(url.size() - path.size(), path.size(), path) == 0));
     return 0;
 }

@@ -96,7 +96,8 @@ protected:
     void SetUp() override {
         standinReset();
         static int serial = 0;
-        sandbox_ = fs::temp_directory_path() / ("lj-hostile-" + std::to_string(getpid()) + "-" + std::to_string(++serial));
+        sandbox_ = fs::temp_directory_path() /
+                   ("lj-hostile-" + std::to_string(getpid()) + "-" + std::to_string(++serial));
         fs::remove_all(sandbox_);
         fs::create_directories(exeFolder());
         cwdBefore_ = listing(fs::current_path());
@@ -119,11 +120,15 @@ protected:
 
     // What every run must leave behind, whatever the server did.
     void expectNoDamage(const std::string& scenario) {
-        EXPECT_TRUE(host().faults.empty()) << scenario << ": " << (host().faults.empty() ? "" : host().faults[0]);
-        EXPECT_EQ(listing(sandbox_), std::set<std::string>{"exe"}) << scenario << ": a file escaped the folder";
-        EXPECT_EQ(listing(fs::current_path()), cwdBefore_) << scenario << ": a file landed in the working directory";
+        EXPECT_TRUE(host().faults.empty())
+            << scenario << ": " << (host().faults.empty() ? "" : host().faults[0]);
+        EXPECT_EQ(listing(sandbox_), std::set<std::string>{"exe"})
+            << scenario << ": a file escaped the folder";
+        EXPECT_EQ(listing(fs::current_path()), cwdBefore_)
+            << scenario << ": a file landed in the working directory";
         for (const auto& name : listing(exeFolder())) {
-            EXPECT_EQ(name.find(".lj-write-"), std::string::npos) << scenario << ": temporary file left: " << name;
+            EXPECT_EQ(name.find(".lj-write-"), std::string::npos)
+                << scenario << ": temporary file left: " << name;
         }
         EXPECT_EQ(host().exitCode, 0) << scenario;
     }
@@ -164,7 +169,9 @@ TEST_F(HostileTest, FetchSaysItFailedOrShowsWhatCameBack) {
         {"header block over 5000 bytes", headers6k, userTitle},
         {"header block over 1 MB", headers1M, ""},
         {"reply that is one zero byte", {{"body", std::string(1, '\0')}}, ""},
-        {"file id after a zero byte", {{"body", std::string("{\"pp\":\0\"WEB3d4e5f60718293a4b5c6d7e8f90a1b2c\"}", 45)}}, ""},
+        {"file id after a zero byte",
+         {{"body", std::string("{\"pp\":\0\"WEB3d4e5f60718293a4b5c6d7e8f90a1b2c\"}", 45)}},
+         ""},
         // The reply's shape is all the program can check: a 500 whose body
         // reads as a note is shown as one.
         {"500 whose body reads as a note",
@@ -180,7 +187,8 @@ TEST_F(HostileTest, FetchSaysItFailedOrShowsWhatCameBack) {
 
         expectNoDamage(c.scenario);
         if (c.shownName.empty()) {
-            EXPECT_EQ(boxTexts(), std::vector<std::string>{"获取失败，请检查分享链接或网络后重试"}) << c.scenario;
+            EXPECT_EQ(boxTexts(), std::vector<std::string>{"获取失败，请检查分享链接或网络后重试"})
+                << c.scenario;
             EXPECT_EQ(host().timesOpened(linkW), 0) << c.scenario;
         } else {
             EXPECT_TRUE(host().messageBoxes.empty()) << c.scenario;
@@ -252,15 +260,26 @@ TEST_F(HostileTest, StartupPagesThatFailLeaveEmptyCountsAndNoMessage) {
         {"refused / unresolvable", refused, unresolvable, emptyCounts, ""},
         {"cut short / dropped", cutShort, dropped, emptyCounts, ""},
         {"500 / 404 with bodies", serverError, notFound, emptyCounts, ""},
-        {"pages without their markers", {{"body", "<html>maintenance</html>"}}, {{"body", "<html>maintenance</html>"}},
-         emptyCounts, ""},
+        {"pages without their markers",
+         {{"body", "<html>maintenance</html>"}},
+         {{"body", "<html>maintenance</html>"}},
+         emptyCounts,
+         ""},
         {"zero byte before the markers",
-         {{"body", std::string("\0;\xC0\xDB\xBC\xC6\xB7\xC3\xCE\xCA\xA3\xBA" "1&#", 15)}},
-         {{"body", std::string("\0<center>r>1.2.3.4</center>", 27)}}, emptyCounts, ""},
-        {"markers cut in half", {{"body", ";\xC0\xDB\xBC\xC6\xB7\xC3\xCE\xCA\xA3"}}, {{"body", "<center>r>127.0.0.1</"}},
-         emptyCounts, ""},
+         {{"body", std::string("\0;\xC0\xDB\xBC\xC6\xB7\xC3\xCE\xCA\xA3\xBA"
+                               "1&#",
+                               15)}},
+         {{"body", std::string("\0<center>r>1.2.3.4</center>", 27)}},
+         emptyCounts,
+         ""},
+        {"markers cut in half",
+         {{"body", ";\xC0\xDB\xBC\xC6\xB7\xC3\xCE\xCA\xA3"}},
+         {{"body", "<center>r>127.0.0.1</"}},
+         emptyCounts,
+         ""},
         {"redirect loops", redirectLoop, redirectLoop, emptyCounts, ""},
-        {"oversized header blocks, normal pages", headers1M, headers6k, "", "您的IP是：[127.0.0.1] 来自：本机局域网"},
+        {"oversized header blocks, normal pages", headers1M, headers6k, "",
+         "您的IP是：[127.0.0.1] 来自：本机局域网"},
     };
     for (const auto& c : cases) {
         restart();
@@ -358,18 +377,20 @@ bytes normalFile(const std::string& fileId, const std::string& key) {
     return httpGetBytes(standinUrl(fileRoute(fileId) + "?method=download&inline=true&shareKey=" + key));
 }
 
-void checkDownload(ScriptedHost& host, const DownloadCase& c, const fs::path& existing,
-                   const bytes& good, const char* doneText, const char* failedText) {
+void checkDownload(ScriptedHost& host, const DownloadCase& c, const fs::path& existing, const bytes& good,
+                   const char* doneText, const char* failedText) {
     if (c.written) {
         EXPECT_EQ(host.filesWritten.size(), 1u) << c.scenario;
-        EXPECT_EQ(readFile(existing), good) << c.scenario << ": the existing file was not replaced by the download";
+        EXPECT_EQ(readFile(existing), good)
+            << c.scenario << ": the existing file was not replaced by the download";
         EXPECT_EQ(host.messageBoxes.size(), 1u) << c.scenario;
         if (!host.messageBoxes.empty()) {
             EXPECT_EQ(utf8Of(host.messageBoxes[0].message), doneText) << c.scenario;
         }
     } else {
         EXPECT_TRUE(host.filesWritten.empty()) << c.scenario;
-        EXPECT_EQ(readFile(existing), (bytes{'O', 'L', 'D'})) << c.scenario << ": the existing file was replaced";
+        EXPECT_EQ(readFile(existing), (bytes{'O', 'L', 'D'}))
+            << c.scenario << ": the existing file was replaced";
         EXPECT_EQ(host.messageBoxes.size(), 1u) << c.scenario;
         if (!host.messageBoxes.empty()) {
             EXPECT_EQ(utf8Of(host.messageBoxes[0].message), failedText) << c.scenario;

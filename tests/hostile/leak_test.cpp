@@ -48,10 +48,11 @@ TEST(LeakTest, ThousandFetchRoundsKeepMemoryFlat) {
         const char* key = round % 2 ? "0123456789abcdef0123456789abcdef" : "fedcba9876543210fedcba9876543210";
         user.push_back(type("编辑框1", shareLinkPrefix() + key));
         user.push_back(click("按钮2"));
-        if (round == 100) user.push_back([&](ScriptedHost& h) {
-            atRound100 = residentKb();
-            windowsBefore100 = h.timesOpened(WindowId::DirectLinkWindow);
-        });
+        if (round == 100)
+            user.push_back([&](ScriptedHost& h) {
+                atRound100 = residentKb();
+                windowsBefore100 = h.timesOpened(WindowId::DirectLinkWindow);
+            });
         host.whenOpened(WindowId::DirectLinkWindow, {});
     }
     user.push_back([&](ScriptedHost&) { atLastRound = residentKb(); });
