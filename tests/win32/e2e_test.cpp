@@ -220,7 +220,18 @@ TEST_F(ProgramTest, FetchShowsLinkAndFileNameAndCopiesThem) {
     EXPECT_TRUE(waitUntil([&] { return !IsWindow(direct); }));
     EXPECT_TRUE(waitUntil([&] { return IsWindowEnabled(main) != FALSE; }));
     EXPECT_TRUE(program.running());
-    PostMessageW(main, WM_CLOSE, 0, 0);
+
+    // A second "获取" builds the window afresh; its close box closes it as Esc did.
+    fetch(main, fromUtf8(shareLink(userNoteKey)));
+    HWND again = waitForWindow(program, WindowId::DirectLinkWindow);
+    ASSERT_NE(again, nullptr);
+    EXPECT_EQ(windowText(control(again, WindowId::DirectLinkWindow, "编辑框2")), L"会议纪要 2026.txt");
+    PostMessageW(again, WM_SYSCOMMAND, SC_CLOSE, 0);
+    EXPECT_TRUE(waitUntil([&] { return !IsWindow(again); }));
+    EXPECT_TRUE(waitUntil([&] { return IsWindowEnabled(main) != FALSE; }));
+
+    // Closing MainWindow by its close box ends the program.
+    PostMessageW(main, WM_SYSCOMMAND, SC_CLOSE, 0);
     EXPECT_EQ(program.waitForExit(), 0u);
 }
 
