@@ -207,16 +207,9 @@ void QtHost::initialiseHost() {
     QDir::setCurrent(folder);
 }
 
-void QtHost::registerExitRoutine(void (*routine)()) {
-    if (std::find(exitRoutines_.begin(), exitRoutines_.end(), routine) == exitRoutines_.end())
-        exitRoutines_.push_back(routine);
-}
+void QtHost::registerExitRoutine(void (*routine)()) { exitRoutines_.add(routine); }
 
-void QtHost::runExitRoutines() {
-    if (exitRoutinesRun_) return;
-    exitRoutinesRun_ = true;
-    for (auto routine : exitRoutines_) routine();
-}
+void QtHost::runExitRoutines() { exitRoutines_.runOnce(); }
 
 void QtHost::runMessageLoop() {
     if (!windows_.empty()) {

@@ -7,6 +7,7 @@
 #include <QString>
 #include <vector>
 
+#include "app/exit_routines.h"
 #include "app/host.h"
 #include "ui/design.h"
 
@@ -58,8 +59,7 @@ public:
 
 private:
     QString executableFolder_;
-    std::vector<void (*)()> exitRoutines_;
-    bool exitRoutinesRun_ = false;
+    ExitRoutines exitRoutines_;
     std::vector<DesignedWindow*> windows_;  // open windows, oldest first
     QEventLoop* messageLoop_ = nullptr;
     int waitDepth_ = 0;

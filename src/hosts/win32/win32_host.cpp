@@ -42,16 +42,9 @@ void Win32Host::initialiseHost() {
     whiteBrush_ = static_cast<HBRUSH>(GetStockObject(WHITE_BRUSH));
 }
 
-void Win32Host::registerExitRoutine(void (*routine)()) {
-    if (std::find(exitRoutines_.begin(), exitRoutines_.end(), routine) == exitRoutines_.end())
-        exitRoutines_.push_back(routine);
-}
+void Win32Host::registerExitRoutine(void (*routine)()) { exitRoutines_.add(routine); }
 
-void Win32Host::runExitRoutines() {
-    if (exitRoutinesRun_) return;
-    exitRoutinesRun_ = true;
-    for (auto routine : exitRoutines_) routine();
-}
+void Win32Host::runExitRoutines() { exitRoutines_.runOnce(); }
 
 void Win32Host::exitProgram(int code) {
     runExitRoutines();

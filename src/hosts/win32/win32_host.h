@@ -8,6 +8,7 @@
 #include <utility>
 #include <vector>
 
+#include "app/exit_routines.h"
 #include "app/host.h"
 #include "ui/design.h"
 
@@ -79,8 +80,7 @@ private:
     HWND clipboardOwner_ = nullptr;
     std::map<WindowId, OpenWindow> open_;
     std::vector<ModalFrame> modalFrames_;
-    std::vector<void (*)()> exitRoutines_;
-    bool exitRoutinesRun_ = false;
+    ExitRoutines exitRoutines_;
     int busy_ = 0;  // > 0 while a network wait runs: no handler may start
     std::map<std::pair<int, int>, HFONT> fonts_;
     std::map<std::string, HBITMAP> pictures_;
