@@ -218,7 +218,6 @@ void QtHost::runMessageLoop() {
         loop.exec();
         messageLoop_ = nullptr;
     }
-    runExitRoutines();
 }
 
 // ---- Windows -----------------------------------------------------------------
