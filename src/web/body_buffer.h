@@ -24,7 +24,7 @@ public:
     void expect(long long announced) {
         if (!blocks_.empty() || announced <= 0 || announced > maxExpected) return;
         try {
-            blocks_.emplace_back().reserve(static_cast<std::size_t>(announced));
+            reserveAdvised(blocks_.emplace_back(), static_cast<std::size_t>(announced));
             firstLimit_ = static_cast<std::size_t>(announced);
         } catch (const std::bad_alloc&) {
             blocks_.clear();  // no room for the hint: grow as for an unannounced body
@@ -37,7 +37,7 @@ public:
             if (blocks_.empty()) {
                 blocks_.emplace_back();  // grows as needed: most bodies are small
             } else if (blocks_.back().size() >= limitOf(blocks_.size() - 1)) {
-                blocks_.emplace_back().reserve(blockSize);  // a long body: whole blocks from now on
+                reserveAdvised(blocks_.emplace_back(), blockSize);  // a long body: whole blocks from now on
             }
             bytes& block = blocks_.back();
             const std::size_t limit = limitOf(blocks_.size() - 1);
@@ -76,6 +76,12 @@ private:
     // Large enough that the C library maps each full block on its own and unmaps it when freed.
     static constexpr std::size_t blockSize = std::size_t{32} << 20;
     static constexpr long long maxExpected = 1LL << 30;
+
+    static void reserveAdvised(bytes& block, std::size_t n) {
+        block.reserve(n);
+        if (n >= adviceThreshold) net::adviseLargeBuffer(block.data(), block.capacity());
+    }
+    static constexpr std::size_t adviceThreshold = std::size_t{8} << 20;
 
     std::size_t limitOf(std::size_t index) const { return index == 0 ? firstLimit_ : blockSize; }
 

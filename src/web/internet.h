@@ -11,6 +11,7 @@
 // string" and differs from "" exactly as it does for WinINet.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 
 namespace lj::net {
@@ -57,5 +58,9 @@ bool internetCloseHandle(Handle handle);
 // InternetGetConnectedState: the system reports a network connection.
 bool internetGetConnectedState();
 unsigned long lastError();
+
+// Advice that a large body buffer is about to be filled: where the system
+// offers huge pages, filling it then costs far fewer page faults. Advice only.
+void adviseLargeBuffer(void* buffer, std::size_t size);
 
 }  // namespace lj::net

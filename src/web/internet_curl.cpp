@@ -10,9 +10,11 @@
 #include <curl/curl.h>
 #include <ifaddrs.h>
 #include <net/if.h>
+#include <sys/mman.h>
 #include <sys/socket.h>
 
 #include <algorithm>
+#include <cstdint>
 #include <chrono>
 #include <cstring>
 #include <mutex>
@@ -745,5 +747,13 @@ bool internetCloseHandle(Handle handle) {
 bool internetGetConnectedState() { return nonLoopbackInterfaceUp(); }
 
 unsigned long lastError() { return lastErrorCode; }
+
+void adviseLargeBuffer(void* buffer, std::size_t size) {
+    constexpr std::uintptr_t hugePage = std::uintptr_t{2} << 20;
+    const auto begin = reinterpret_cast<std::uintptr_t>(buffer);
+    const std::uintptr_t first = (begin + hugePage - 1) & ~(hugePage - 1);
+    const std::uintptr_t last = (begin + size) & ~(hugePage - 1);
+    if (last > first) madvise(reinterpret_cast<void*>(first), last - first, MADV_HUGEPAGE);
+}
 
 }  // namespace lj::net

@@ -59,4 +59,7 @@ bool internetGetConnectedState() {
 
 unsigned long lastError() { return GetLastError(); }
 
+// Windows has no per-range huge-page advice for ordinary heap memory.
+void adviseLargeBuffer(void*, std::size_t) {}
+
 }  // namespace lj::net

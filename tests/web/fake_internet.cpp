@@ -105,4 +105,6 @@ bool internetGetConnectedState() { return true; }
 
 unsigned long lastError() { return fake::lastErrorCode; }
 
+void adviseLargeBuffer(void*, std::size_t) {}
+
 }  // namespace lj::net
