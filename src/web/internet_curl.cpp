@@ -428,7 +428,9 @@ std::size_t onBody(char* data, std::size_t size, std::size_t count, void* user) 
         r.pending.clear();
         r.pendingStart = 0;
     }
-    r.pending.insert(r.pending.end(), data, data + n);
+    // As unsigned char, so the insert is one memmove rather than a byte-by-byte conversion.
+    const auto* bytesIn = reinterpret_cast<const unsigned char*>(data);
+    r.pending.insert(r.pending.end(), bytesIn, bytesIn + n);
     return n;
 }
 
