@@ -1,113 +1,93 @@
-// httpRequest against a loopback server that answers every request with the
-// fuzz input as the raw response and then closes: status lines, header
-// blocks, chunked and length-delimited bodies, all malformed at will.
+// httpRequest fed a raw response through the curl layer's connected hook:
+// the request's own connection to a loopback listener is accepted on the
+// same thread, the input is written into it whole and the write side shut,
+// before the request goes out. Status lines, header blocks, chunked and
+// length-delimited bodies reach curl's parser and the layer as they would
+// from a server, malformed at will, without a server thread per request.
 //
-// The server closes after writing, so a reply that promises more than it
+// The write side is shut at once, so a reply that promises more than it
 // sends ends at the close instead of waiting out the receive time-out.
 // Redirects are left unfollowed: a Location could name any host.
 #include <arpa/inet.h>
 #include <netinet/in.h>
 #include <sys/socket.h>
-#include <sys/time.h>
 #include <unistd.h>
 
-#include <atomic>
 #include <cstddef>
 #include <cstdint>
+#include <cstdio>
 #include <cstdlib>
-#include <mutex>
 #include <string>
-#include <thread>
 
 #include "fuzz_fields.h"
 #include "web/http_request.h"
+#include "web/internet_curl_seam.h"
 
 using namespace lj;
 
 namespace {
 
-class RawServer {
+[[noreturn]] void die(const char* what) {
+    std::perror(what);
+    std::abort();
+}
+
+// One listening socket for the whole run; each request's connection is
+// answered with the reply loaded for it.
+class ReplyFeeder {
 public:
-    RawServer() {
-        listener_ = socket(AF_INET, SOCK_STREAM, 0);
-        int one = 1;
-        setsockopt(listener_, SOL_SOCKET, SO_REUSEADDR, &one, sizeof one);
+    ReplyFeeder() {
+        listener_ = socket(AF_INET, SOCK_STREAM | SOCK_NONBLOCK, 0);
         sockaddr_in addr{};
         addr.sin_family = AF_INET;
         addr.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-        addr.sin_port = 0;
-        if (bind(listener_, reinterpret_cast<sockaddr*>(&addr), sizeof addr) != 0 ||
-            listen(listener_, 16) != 0) {
-            std::perror("fuzz server");
-            std::abort();
-        }
         socklen_t len = sizeof addr;
-        getsockname(listener_, reinterpret_cast<sockaddr*>(&addr), &len);
+        if (listener_ < 0 || bind(listener_, reinterpret_cast<sockaddr*>(&addr), sizeof addr) != 0 ||
+            listen(listener_, 4) != 0 || getsockname(listener_, reinterpret_cast<sockaddr*>(&addr), &len) != 0) {
+            die("fuzz listener");
+        }
         port_ = ntohs(addr.sin_port);
-        std::thread([this] { serve(); }).detach();
+        net::seam::setConnectedHook(&ReplyFeeder::answer, this);
     }
 
     int port() const { return port_; }
 
-    void setReply(std::string reply) {
-        std::lock_guard<std::mutex> lock(mutex_);
-        reply_ = std::move(reply);
+    void load(std::string reply) { reply_ = std::move(reply); }
+
+    // After the request: the server side of its connection is closed here.
+    void finish() {
+        if (server_ >= 0) close(server_);
+        server_ = -1;
     }
 
 private:
-    void serve() {
-        for (;;) {
-            int fd = accept(listener_, nullptr, nullptr);
-            if (fd < 0) continue;
-            std::string reply;
-            {
-                std::lock_guard<std::mutex> lock(mutex_);
-                reply = reply_;
-            }
-            // One thread per connection: a client that keeps its connection
-            // open must not hold up the next request.
-            std::thread([fd, reply] { answer(fd, reply); }).detach();
-        }
-    }
+    static void answer(void* self) { static_cast<ReplyFeeder*>(self)->answerConnection(); }
 
-    static void answer(int fd, const std::string& reply) {
-        timeval limit{5, 0};
-        setsockopt(fd, SOL_SOCKET, SO_RCVTIMEO, &limit, sizeof limit);
-        readRequest(fd);
-        for (std::size_t sent = 0; sent < reply.size();) {
-            ssize_t n = send(fd, reply.data() + sent, reply.size() - sent, MSG_NOSIGNAL);
-            if (n <= 0) break;
+    // The connection is already in the listener's queue: loopback connects complete at once.
+    void answerConnection() {
+        finish();
+        server_ = accept(listener_, nullptr, nullptr);
+        if (server_ < 0) die("fuzz accept");
+        // Room for the whole reply before anyone reads: inputs are capped well below this.
+        int room = 1 << 20;
+        setsockopt(server_, SOL_SOCKET, SO_SNDBUF, &room, sizeof room);
+        for (std::size_t sent = 0; sent < reply_.size();) {
+            const ssize_t n = send(server_, reply_.data() + sent, reply_.size() - sent, MSG_NOSIGNAL | MSG_DONTWAIT);
+            if (n <= 0) die("fuzz send");
             sent += static_cast<std::size_t>(n);
         }
-        shutdown(fd, SHUT_WR);
-        // Drain what the client still sends, so the close is orderly and the
-        // reply is not thrown away by a reset.
-        char sink[512];
-        while (recv(fd, sink, sizeof sink, 0) > 0) {
-        }
-        close(fd);
-    }
-
-    // A GET carries no body: the request ends with its empty line.
-    static void readRequest(int fd) {
-        std::string seen;
-        char buf[1024];
-        while (seen.find("\r\n\r\n") == std::string::npos) {
-            ssize_t n = recv(fd, buf, sizeof buf, 0);
-            if (n <= 0) return;
-            seen.append(buf, static_cast<std::size_t>(n));
-        }
+        shutdown(server_, SHUT_WR);
     }
 
     int listener_ = -1;
     int port_ = 0;
-    std::mutex mutex_;
     std::string reply_;
+    int server_ = -1;
 };
 
-RawServer& server() {
-    static RawServer* s = new RawServer();  // lives for the whole run
-    return *s;
+ReplyFeeder& feeder() {
+    static ReplyFeeder* f = new ReplyFeeder();  // lives for the whole run
+    return *f;
 }
 
 }  // namespace
@@ -115,8 +95,8 @@ RawServer& server() {
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     if (size > 64 * 1024) return 0;
     std::string raw(reinterpret_cast<const char*>(data), size);
-    server().setReply(raw);
-    const text url = "http://127.0.0.1:" + std::to_string(server().port()) + "/fuzz/reply";
+    feeder().load(raw);
+    const text url = "http://127.0.0.1:" + std::to_string(feeder().port()) + "/fuzz/reply";
 
     // The program's own calls leave every argument but the URL out; the
     // cookie-supplying form is fuzzed too, since it parses the same block.
@@ -131,5 +111,6 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     LJ_FUZZ_CHECK(returnedHeaders.find('\0') == text::npos);
     LJ_FUZZ_CHECK(returnedCookies.find('\0') == text::npos);
     LJ_FUZZ_CHECK(!extraHeaders.empty());
+    feeder().finish();
     return 0;
 }

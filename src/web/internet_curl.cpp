@@ -24,6 +24,7 @@
 #include <vector>
 
 #include "web/internet.h"
+#include "web/internet_curl_seam.h"
 
 namespace lj::net {
 
@@ -100,6 +101,12 @@ Global& global() {
     static Global* g = new Global;  // never torn down: handles may outlive static destruction
     return *g;
 }
+
+struct ConnectedSeam {
+    seam::ConnectedHook hook = nullptr;
+    void* context = nullptr;
+};
+ConnectedSeam connectedSeam;
 
 // ---- Handles ------------------------------------------------------------------
 
@@ -435,6 +442,7 @@ std::size_t onBody(char* data, std::size_t size, std::size_t count, void* user) 
 }
 
 int onPrerequest(void* user, char*, char*, int, int) {
+    if (connectedSeam.hook) connectedSeam.hook(connectedSeam.context);
     static_cast<Request*>(user)->connected = true;
     static_cast<Request*>(user)->lastActivity = std::chrono::steady_clock::now();
     return CURL_PREREQFUNC_OK;
@@ -757,5 +765,11 @@ void adviseLargeBuffer(void* buffer, std::size_t size) {
     const std::uintptr_t last = (begin + size) & ~(hugePage - 1);
     if (last > first) madvise(reinterpret_cast<void*>(first), last - first, MADV_HUGEPAGE);
 }
+
+namespace seam {
+
+void setConnectedHook(ConnectedHook hook, void* context) { connectedSeam = {hook, context}; }
+
+}  // namespace seam
 
 }  // namespace lj::net
