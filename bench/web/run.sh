@@ -17,4 +17,4 @@ for b in Huge_httpRequest Huge_httpGetBytes Huge_curlEasy Huge_curlEasyKeep; do
     "$build/bench/web/bench_web" --benchmark_filter="^$b/"
 done
 curl -s -o /dev/null "http://127.0.0.1:$port/_standin/override?path=%2Fhuge&status=200&mode=hugebody&size=268435456"
-hyperfine -w 1 -r 5 "curl -s -o /dev/null http://127.0.0.1:$port/huge"
+hyperfine -N -w 1 -r 5 "curl -s -o /dev/null http://127.0.0.1:$port/huge"
