@@ -770,6 +770,14 @@ namespace seam {
 
 void setConnectedHook(ConnectedHook hook, void* context) { connectedSeam = {hook, context}; }
 
+void clearCookies() {
+    CURL* e = curl_easy_init();
+    if (!e) return;
+    curl_easy_setopt(e, CURLOPT_SHARE, global().cookieStore);
+    curl_easy_setopt(e, CURLOPT_COOKIELIST, "ALL");
+    curl_easy_cleanup(e);
+}
+
 }  // namespace seam
 
 }  // namespace lj::net
